@@ -1,0 +1,90 @@
+# Sourced by the test and run scripts: a project-local Wine prefix, an X display and a
+# persistent wineserver. Functions only; nothing runs on sourcing.
+
+ZORB_ROOT=${ZORB_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$ZORB_ROOT/build/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+# The 64-bit loader, named directly: /usr/bin/wine prefers the 32-bit one whenever wine32 is
+# installed. Child processes of 32-bit programs still find the 32-bit loader beside it.
+export WINELOADER=/usr/lib/wine/wine64
+WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine
+
+# Some kernels are built without 32-bit Linux binaries; wine32's loader then runs through
+# qemu's user-mode emulator, registered for i386 programs with binfmt_misc. Root only.
+zorb_can_run_i386() {
+    "$WINE32" --version > /dev/null 2>&1
+}
+
+zorb_enable_i386() {
+    zorb_can_run_i386 && return 0
+    [ -x /usr/bin/qemu-i386-static ] || return 1
+    [ "$(id -u)" = 0 ] || return 1
+    if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+        mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc 2> /dev/null || return 1
+    fi
+    if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+        printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+            > /proc/sys/fs/binfmt_misc/register 2> /dev/null || return 1
+    fi
+    zorb_can_run_i386
+}
+
+# True when i386 code runs only emulated (slow: about a minute per Wine process).
+zorb_i386_emulated() {
+    [ -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && grep -q enabled /proc/sys/fs/binfmt_misc/qemu-i386
+}
+
+zorb_prefix_64() {
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-env: creating Wine prefix $WINEPREFIX"
+        mkdir -p "$WINEPREFIX"
+        timeout 300 "$WINE64" wineboot -i > /dev/null 2>&1 || true
+        wineserver -w || true
+        # No window manager: without this every window hide or destroy waits two seconds.
+        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f > /dev/null 2>&1
+        wineserver -w || true
+    fi
+}
+
+# The 32-bit half of the prefix (syswow64) is made only when x86 programs are to run.
+zorb_prefix_32() {
+    zorb_prefix_64
+    if [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2> /dev/null)" ]; then
+        echo "wine-env: adding the 32-bit half of the Wine prefix (slow when emulated)"
+        timeout 1200 "$WINE32" wineboot -u > /dev/null 2>&1 || true
+        wineserver -w || true
+    fi
+}
+
+ZORB_XVFB_PID=""
+zorb_start_display() {
+    local n=${1:-99}
+    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+    ZORB_XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do
+        [ -e /tmp/.X11-unix/X$n ] && return 0
+        sleep 0.1
+    done
+    echo "wine-env: Xvfb did not start on :$n" >&2
+    return 1
+}
+
+zorb_start_wineserver() {
+    wineserver -k 2> /dev/null || true
+    wineserver -w 2> /dev/null || true
+    wineserver -p
+    # A warm prefix: the first process after a fresh server start is slow and has hung ctest -j.
+    timeout 120 "$WINE64" cmd /c exit > /dev/null 2>&1 || true
+}
+
+zorb_stop_all() {
+    wineserver -k 2> /dev/null || true
+    if [ -n "$ZORB_XVFB_PID" ]; then
+        kill "$ZORB_XVFB_PID" 2> /dev/null || true
+        wait "$ZORB_XVFB_PID" 2> /dev/null || true
+        ZORB_XVFB_PID=""
+    fi
+}
