@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+struct RenderBand;
+struct RenderStats;
+class RenderThreadPool;
+class CriticalSection;
+class IRenderCallbackInterface;
+
+// One queued band. The driver allocates job and band; the worker that ran the job frees both.
+// RenderThreadPool::AddJob fills in stats, queueLock and runningCount; LaunchJob slot and pool;
+// the thread start threadId.
+struct RenderJob {
+    RenderBand* band = nullptr;
+    CriticalSection* queueLock = nullptr; // the pool's; guards *runningCount
+    int32_t* runningCount = nullptr;
+    uint32_t threadId = 0;
+    RenderStats* stats = nullptr;
+    int32_t slot = -1;
+    RenderThreadPool* pool = nullptr;
+    int32_t formula = 0;
+
+    RenderJob(RenderBand* band, int32_t formula);
+    // Frees the band if the job still owns it.
+    ~RenderJob();
+    RenderJob(const RenderJob&) = delete;
+    RenderJob& operator=(const RenderJob&) = delete;
+
+    // The render's client, reached through the pool.
+    IRenderCallbackInterface* Client() const;
+
+    // Renders the band with the kernel that formula and stats select; defined beside the
+    // kernels. Ids outside 1..5 render nothing.
+    void Run();
+    void RunLambda();
+    void RunPower2();
+    void RunPower3();
+    void RunPower4();
+    void RunExp();
+
+    // The worker's steps, in the order the worker takes them. Start counts the job as running
+    // and starts its worker thread; it returns the thread handle, or null if no thread could be
+    // started (the job is then still counted as running and the caller must finish it).
+    void* Start();
+    void FinishBand();  // frees the band, counts the job out
+    void ReleaseSlot(); // marks the job's worker slot free
+};
