@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Socket.h"
+#include "SocketRecvCallback.h"
+
+#include <cstdint>
+#include <string>
+
+// The Host header's value. It is fixed in the program: the configured server name is used only to
+// look up and connect, so one update server can be reached under any name or address.
+extern const char kUpdateHostHeader[];
+
+// One HTTP/1.1 GET request form and its reply, on a connected Socket. No redirects, no
+// time-outs, no content or transfer decoding: body bytes go to the callback as they arrive.
+class HttpClient : public Socket
+{
+public:
+    // The size of one receive; the status line and the whole header must fit the first one.
+    static constexpr int kReceiveAreaSize = 1024;
+
+    HttpClient();
+    // The agent name is the program file name cut before its first ".exe".
+    explicit HttpClient(const std::string& programFileName);
+    ~HttpClient();
+
+    HttpClient& operator=(const HttpClient& other);
+
+    bool SendGet(const std::string& path);
+    // The HTTP status, 200 on success, or -1. The connection stays open only after a body that
+    // ended by its Content-Length.
+    int Receive(SocketRecvCallback& callback);
+    // The header step of Receive on a NUL-terminated first chunk: returns the status, sets
+    // *body to the byte after the header end (null when it is missing) for a 200, and
+    // *contentLength to the announced length when one could be read. Closes the socket where
+    // Receive would.
+    int ParseResponseHeader(const char* chunk, const char** body, int64_t* contentLength);
+
+    const std::string& GetAgentName() const { return agentName; }
+
+private:
+    std::string agentName;
+};

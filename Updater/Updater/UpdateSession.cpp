@@ -1,0 +1,5 @@
+#include "UpdateSession.h"
+
+std::string OriginalCommandLine;
+std::string CurrentVersion;
+HWND UpdateMainWindow = NULL;
