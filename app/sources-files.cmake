@@ -1,0 +1,14 @@
+# Co-ordinates files, picture files, file dialogs and the small dialogs.
+set(APP_FILES_SOURCES
+    ${ZORB_ROOT}/app/AboutDialog.cpp
+    ${ZORB_ROOT}/app/BitmapFile.cpp
+    ${ZORB_ROOT}/app/BitmapFilePicture.cpp
+    ${ZORB_ROOT}/app/CommandsFiles.cpp
+    ${ZORB_ROOT}/app/CoordinatesCommands.cpp
+    ${ZORB_ROOT}/app/CoordinatesFile.cpp
+    ${ZORB_ROOT}/app/FileDialog.cpp
+    ${ZORB_ROOT}/app/FileNameEdit.cpp
+    ${ZORB_ROOT}/app/JpegFile.cpp
+    ${ZORB_ROOT}/app/MaxIterationsDialog.cpp
+    ${ZORB_ROOT}/app/SmoothColour.cpp
+)
