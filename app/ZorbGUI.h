@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <commctrl.h>
 #include <cstdint>
 
 #include "render/IRenderCallbackInterface.h"
@@ -38,15 +39,15 @@ namespace ZorbMessage {
 // wParam: the progress percentage as the bits of a float. Formatted on the UI thread, so no
 // text has to outlive the thread that posted it.
 constexpr UINT ProgressTip = WM_APP + 1;
-// Posted as the last thing a window render does; the UI thread then joins the driver thread
-// and starts any render that was asked for meanwhile.
+// Posted as the last thing a window render does, wParam the driver's thread id; the UI thread
+// then joins the driver and starts any render that was asked for meanwhile.
 constexpr UINT RenderFinished = WM_APP + 2;
 }
 
 // The main window: its bars, the screen-size pixel buffers a render writes into, and the
 // state the commands, view operations and palettes work on. Also the engine's client for the
 // on-screen picture. One object per process (GetInstance .. DestroyInstance).
-class ZorbGUI : public IRenderCallbackInterface {
+class ZorbGUI final : public IRenderCallbackInterface {
 public:
     // ---- Lifetime and window creation (ZorbGUI.cpp) ----
     static ZorbGUI* GetInstance();
@@ -92,7 +93,8 @@ public:
 
     // ---- Copies between the DIB, the back buffer and the window (ZorbGUIPaint.cpp) ----
     // Each copy is GetWidth x GetHeight; the image sits at row imageTop on the window and in
-    // the back buffer, at (0, 0) in the DIB. windowDc defaults to windowDC.
+    // the back buffer, at (0, 0) in the DIB. Without a DC given, the render's driver thread
+    // uses windowDC and the UI thread a DC taken for the copy.
     void BackBufferToDib();
     void DibToWindow(HDC windowDc = nullptr);
     void DibToBackBuffer();
@@ -113,11 +115,12 @@ public:
     LRESULT OnMouseMove(WPARAM keys, int x, int y);
     LRESULT OnLButtonDown(int x, int y);
     LRESULT ZoomToSelection(WPARAM keys, int x, int y);
+    LRESULT OnMiddleButtonUp(int x, int y);
     LRESULT OnMouseWheel(int delta, int screenX, int screenY);
     LRESULT OnEnterSizeMove();
     LRESULT OnExitSizeMove();
     LRESULT OnProgressTip(WPARAM percentBits);
-    LRESULT OnRenderFinished();
+    LRESULT OnRenderFinished(DWORD driverThreadId);
     void CommitWheelZoom();
     void ShowCursorPosition(int x, int y);
     // Stops a running render and waits (bounded) for its pass to end.
@@ -247,9 +250,14 @@ public:
     int screenHeight = 0;
     HBITMAP backBufferBitmap = nullptr;
     HGDIOBJ backBufferOldBitmap = nullptr;
+    HIMAGELIST toolbarImages = nullptr;
+    HIMAGELIST toolbarHotImages = nullptr;
+    // The view the picture in the DIB shows: the last render's, or the last wheel preview's.
+    View dibView{};
     // The render in flight: its driver thread, and the view and image size it was started
     // with, which its threads see however the window changes meanwhile.
     HANDLE renderThread = nullptr;
+    DWORD renderThreadId = 0;
     DWORD uiThreadId = 0;
     View renderView{};
     int renderWidth = 0;
@@ -262,6 +270,7 @@ private:
     ZorbGUI& operator=(const ZorbGUI&) = delete;
 
     bool OnRenderThread() const { return GetCurrentThreadId() != uiThreadId; }
+    HDC RenderWindowDc() const;
     void ReleaseImageBuffers();
 };
 
@@ -273,9 +282,6 @@ int ClippedImageHeight(int clientHeight, int statusHeight, int imageTop, int scr
 // What the command line says about the window mode: 1 fullscreen, 0 windowed, -1 neither
 // (the user is asked).
 int WindowModeFromCommandLine(const char* commandLine);
-
-// Fills the file-dialog record that every file command of the program shares.
-void InitFileDialogRecord(HWND owner, OPENFILENAMEA* record);
 
 // Set and clear RenderRunningFlag; returns the value given.
 bool SetRenderRunning(bool running);

@@ -1,0 +1,11 @@
+// Entry of the SSE2 build: its window from 128 bits up, else the scalar build is offered.
+#include <windows.h>
+
+#include "app/CpuProbe.h"
+#include "app/Startup.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
+{
+    const int bits = DetectSimdBits();
+    return RunStartup(commandLine, bits, SseStartupChoice(bits));
+}
