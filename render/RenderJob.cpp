@@ -1,0 +1,36 @@
+#include "render/RenderJob.h"
+
+#include "render/RenderBand.h"
+#include "render/RenderDriver.h"
+#include "render/RenderThreadPool.h"
+
+RenderJob::RenderJob(RenderBand* band, int32_t formula) : band(band), formula(formula) {}
+
+RenderJob::~RenderJob() {
+    delete band;
+}
+
+IRenderCallbackInterface* RenderJob::Client() const {
+    return pool ? pool->GetCallback() : nullptr;
+}
+
+void* RenderJob::Start() {
+    {
+        CriticalSectionLock lock(*queueLock);
+        ++*runningCount;
+    }
+    // The worker records its own id: once started it may free the job before the start returns.
+    unsigned ignoredId = 0;
+    return pool->threadStarter(&RenderWorkerThread, this, &ignoredId);
+}
+
+void RenderJob::FinishBand() {
+    delete band;
+    band = nullptr;
+    CriticalSectionLock lock(*queueLock);
+    --*runningCount;
+}
+
+void RenderJob::ReleaseSlot() {
+    pool->ReleaseSlot(slot);
+}

@@ -1,0 +1,7 @@
+#include "render/RenderRunningFlag.h"
+
+std::atomic<bool> RenderRunningFlag{false};
+
+std::atomic<bool>* GetRenderRunningFlag() {
+    return &RenderRunningFlag;
+}
