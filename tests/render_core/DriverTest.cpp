@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "RecordingClient.h"
+#include "render/RenderDriver.h"
+
+namespace {
+
+struct BandCase {
+    const char* name;
+    int height;
+    int rowsPerBand;
+    int bandsPerPass;
+    int threads;
+    int passes;
+    // Rows (rowStart, rowEnd] of the bands in the order their workers start.
+    std::vector<std::pair<int, int>> startOrder;
+};
+
+class DriverBands : public ::testing::TestWithParam<BandCase> {};
+
+TEST_P(DriverBands, CutsBandsIntoPassesAndStartsEachPassFromItsBottom) {
+    const BandCase& c = GetParam();
+    ClientSetup setup;
+    setup.width = 37;
+    setup.height = c.height;
+    setup.rowsPerBand = c.rowsPerBand;
+    setup.bandsPerPass = c.bandsPerPass;
+    setup.threads = c.threads;
+    setup.formula = 0;
+    setup.starter = &LoggingStarter;
+    RecordingClient client(setup);
+    ClearStartedBands();
+
+    ASSERT_TRUE(RenderAndWait(client));
+
+    const std::vector<StartedBand> bands = StartedBands();
+    std::vector<std::pair<int, int>> order;
+    for (const StartedBand& band : bands) {
+        order.emplace_back(band.rowStart, band.rowEnd);
+        EXPECT_EQ(band.width, 37);
+        EXPECT_EQ(band.height, c.height);
+        EXPECT_EQ(band.colStart, 0);
+        EXPECT_EQ(band.colEnd, 37);
+        EXPECT_EQ(band.formula, 0);
+        EXPECT_GE(band.slot, 0);
+        EXPECT_LT(band.slot, c.threads);
+        EXPECT_EQ(band.stepX, client.GetView()->stepX);
+        EXPECT_EQ(band.stepY, client.GetView()->stepY);
+    }
+    EXPECT_EQ(order, c.startOrder);
+    EXPECT_EQ(client.PassCompletes(), c.passes);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_TRUE(client.TickSeconds().empty()) << "a render under a second has no progress tick";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DriverBands,
+    ::testing::Values(
+        BandCase{"FourBandsOnePass", 1000, 300, 8, 4, 1, {{900, 1000}, {600, 900}, {300, 600}, {0, 300}}},
+        BandCase{"TwoPassesOneThread", 1000, 300, 2, 1, 2, {{300, 600}, {0, 300}, {900, 1000}, {600, 900}}},
+        BandCase{"WholeHeightIsOneBand", 50, 50, 4, 1, 1, {{0, 50}}},
+        BandCase{"RowsBelowOneAreOne", 5, 0, 2, 2, 3, {{1, 2}, {0, 1}, {3, 4}, {2, 3}, {4, 5}}},
+        BandCase{"NegativeRowsAreOne", 3, -7, 100, 3, 1, {{2, 3}, {1, 2}, {0, 1}}},
+        BandCase{"BandsPerPassBelowOneIsOne", 4, 2, 0, 1, 2, {{0, 2}, {2, 4}}}),
+    [](const ::testing::TestParamInfo<BandCase>& info) { return std::string(info.param.name); });
+
+TEST(Driver, CallsTheClientInItsOrder) {
+    ClientSetup setup;
+    setup.width = 8;
+    setup.height = 10;
+    setup.rowsPerBand = 4;
+    setup.bandsPerPass = 2;
+    RecordingClient client(setup);
+
+    ASSERT_TRUE(RenderAndWait(client));
+
+    const std::vector<std::string> band = {"GetView", "GetView", "GetWidth", "GetHeight", "GetWidth", "GetFormula"};
+    std::vector<std::string> expected = {"GetWidth", "GetHeight", "PrepareRender", "GetBandsPerPass", "OnRenderStart"};
+    expected.insert(expected.end(), band.begin(), band.end());
+    expected.insert(expected.end(), band.begin(), band.end());
+    expected.push_back("OnPassComplete");
+    expected.insert(expected.end(), band.begin(), band.end());
+    expected.push_back("OnPassComplete");
+    expected.push_back("OnRenderComplete");
+    EXPECT_EQ(client.DriverCalls(), expected);
+}
+
+TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {
+    ClientSetup setup;
+    setup.callPrepare = false; // stats stay zeroed: no thread count, no precision
+    setup.rowsPerBand = 3;
+    RecordingClient client(setup);
+
+    ASSERT_TRUE(RenderAndWait(client, 10000));
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_EQ(client.Stats().threadCount, 1);
+    EXPECT_EQ(client.PixelsSet(), 0);
+}
+
+TEST(Driver, ReportsProgressTicksWhileAPassRunsSlowly) {
+    ClientSetup setup;
+    setup.height = 20;
+    setup.rowsPerBand = 10;
+    setup.threads = 2;
+    setup.starter = &HoldingStarter;
+    RecordingClient client(setup);
+    ResetHeldWorkers();
+
+    HANDLE render = StartRender(client);
+    Sleep(2500);
+    ReleaseHeldWorkers();
+    ASSERT_TRUE(WaitAndClose(render, 10000));
+
+    const std::vector<int64_t> seconds = client.TickSeconds();
+    ASSERT_EQ(seconds.size(), 2u);
+    EXPECT_LE(seconds[0], seconds[1]);
+    EXPECT_LE(seconds[1], 3);
+    EXPECT_EQ(client.PassCompletes(), 1);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    // The passes' time, not the time spent before OnRenderStart.
+    EXPECT_GE(client.Seconds(), 2.4);
+    EXPECT_LT(client.Seconds(), 4.0);
+}
+
+TEST(Driver, ReportedTimeLeavesOutPrepareWork) {
+    ClientSetup setup;
+    setup.prepareSleepMs = 600;
+    RecordingClient client(setup);
+
+    ASSERT_TRUE(RenderAndWait(client));
+    EXPECT_GE(client.Seconds(), 0.0);
+    EXPECT_LT(client.Seconds(), 0.3);
+}
+
+TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
+    ClientSetup setup;
+    setup.height = 40;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 2;
+    setup.threads = 2;
+    setup.starter = &HoldingStarter;
+    RecordingClient client(setup);
+    ResetHeldWorkers();
+
+    HANDLE render = StartRender(client);
+    Sleep(1300);
+    RenderRunningFlag.exchange(false);
+    const ULONGLONG stoppedAt = GetTickCount64();
+    ASSERT_TRUE(WaitAndClose(render, 10000));
+    EXPECT_LT(GetTickCount64() - stoppedAt, 1500u);
+
+    const std::vector<uint64_t> ticks = client.TickTimes();
+    ASSERT_GE(ticks.size(), 1u);
+    for (uint64_t tick : ticks) {
+        EXPECT_LE(tick, stoppedAt) << "no progress tick once the flag is clear";
+    }
+    EXPECT_EQ(client.PassCompletes(), 2);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    const std::vector<std::string> calls = client.DriverCalls();
+    EXPECT_EQ(calls.back(), "OnRenderComplete");
+}
+
+struct StarterCase {
+    const char* name;
+    RenderThreadPool::ThreadStarter starter;
+};
+
+class DriverThreadFailure : public ::testing::TestWithParam<StarterCase> {};
+
+TEST_P(DriverThreadFailure, BandsAreStillRenderedAndThePassEnds) {
+    ClientSetup setup;
+    setup.width = 30;
+    setup.height = 33;
+    setup.rowsPerBand = 4;
+    setup.bandsPerPass = 3;
+    setup.threads = 2;
+    setup.formula = 2;
+    setup.starter = GetParam().starter;
+    RecordingClient client(setup);
+
+    ASSERT_TRUE(RenderAndWait(client, 20000));
+    EXPECT_EQ(client.PassCompletes(), 3);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_EQ(client.PixelsNeverSet(), 0);
+    EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DriverThreadFailure,
+                         ::testing::Values(StarterCase{"NoThreadAtAll", &FailingStarter},
+                                           StarterCase{"NoWorkerThread", &FailingWorkerStarter}),
+                         [](const ::testing::TestParamInfo<StarterCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+TEST(WaitForRenderToFinish, WithoutAPassAnswersAtOnce) {
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(WaitForRenderToFinish(100, 2000));
+    EXPECT_FALSE(WaitForRenderToFinish(100, 0));
+    EXPECT_LT(GetTickCount64() - start, 50u);
+}
+
+TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
+    ClientSetup setup;
+    setup.starter = &HoldingStarter;
+    RecordingClient client(setup);
+    ResetHeldWorkers();
+    HANDLE render = StartRender(client);
+    Sleep(100); // the pass is being scheduled
+
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_FALSE(WaitForRenderToFinish(100, 500));
+    const ULONGLONG waited = GetTickCount64() - start;
+    EXPECT_GE(waited, 450u);
+    EXPECT_LT(waited, 1500u);
+
+    ReleaseHeldWorkers();
+    ASSERT_TRUE(WaitAndClose(render, 10000));
+    EXPECT_EQ(client.RenderCompletes(), 1);
+}
+
+TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
+    ClientSetup setup;
+    setup.starter = &HoldingStarter;
+    RecordingClient client(setup);
+    ResetHeldWorkers();
+    HANDLE render = StartRender(client);
+    Sleep(100);
+
+    RenderRunningFlag.exchange(false); // held workers go on as a kernel would: at once
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(WaitForRenderToFinish(10, 2000));
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+
+    // The driver still sees the pass end: it completes the render without a long wait.
+    ASSERT_TRUE(WaitAndClose(render, 3000));
+    EXPECT_EQ(client.PassCompletes(), 1);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+}
+
+} // namespace

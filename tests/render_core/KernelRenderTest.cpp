@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+#include "RecordingClient.h"
+#include "render/RenderDriver.h"
+
+// The driver with the kernels of this build behind RenderJob::Run.
+namespace {
+
+struct KernelCase {
+    int formula;
+    int threads;
+    bool julia;
+};
+
+class DriverWithKernels : public ::testing::TestWithParam<KernelCase> {};
+
+TEST_P(DriverWithKernels, DrawsEveryPixelOnceAndStepsProgressEverySixteenRows) {
+    ClientSetup setup;
+    setup.width = 97; // not a multiple of any vector width
+    setup.height = 61;
+    setup.rowsPerBand = 7;
+    setup.bandsPerPass = 3;
+    setup.threads = GetParam().threads;
+    setup.formula = GetParam().formula;
+    setup.julia = GetParam().julia;
+    setup.maxIterations = 200;
+    RecordingClient client(setup);
+
+    ASSERT_TRUE(RenderAndWait(client));
+    EXPECT_EQ(client.PixelsNeverSet(), 0);
+    EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+    EXPECT_EQ(client.OutOfRangePixels(), 0);
+    EXPECT_EQ(client.StepProgressCalls(), 3); // rows 16, 32 and 48
+    EXPECT_EQ(client.PassCompletes(), 3);     // 9 bands, 3 a pass
+    EXPECT_TRUE(client.Stats().useFloat);
+}
+
+INSTANTIATE_TEST_SUITE_P(Formulas, DriverWithKernels,
+                         ::testing::Values(KernelCase{1, 1, false}, KernelCase{2, 3, false},
+                                           KernelCase{3, 3, false}, KernelCase{4, 2, false},
+                                           KernelCase{5, 3, false}, KernelCase{2, 3, true}),
+                         [](const ::testing::TestParamInfo<KernelCase>& info) {
+                             return "Formula" + std::to_string(info.param.formula) +
+                                    (info.param.julia ? "Julia" : "") + "Threads" +
+                                    std::to_string(info.param.threads);
+                         });
+
+TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
+    ClientSetup setup;
+    setup.width = 50;
+    setup.height = 30;
+    setup.rowsPerBand = 5;
+    setup.formula = 2;
+    View view;
+    view.stepX = view.stepY = 1e-8;
+    view.xMin = -0.75;
+    view.xMax = view.xMin + setup.width * view.stepX;
+    view.yMin = 0.1;
+    view.yMax = view.yMin + setup.height * view.stepY;
+    view.spanX = view.xMax - view.xMin;
+    view.spanY = view.yMax - view.yMin;
+    RecordingClient client(setup, view);
+
+    ASSERT_TRUE(RenderAndWait(client));
+    EXPECT_FALSE(client.Stats().useFloat);
+    EXPECT_TRUE(client.Stats().useDouble);
+    EXPECT_EQ(client.PixelsNeverSet(), 0);
+    EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+}
+
+TEST(DriverWithKernels, StopEndsALongRenderWithinMoments) {
+    ClientSetup setup;
+    setup.width = 200;
+    setup.height = 150;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 4;
+    setup.formula = 3; // no known-inside shortcut: inside points run to the limit
+    // Inside points cost milliseconds each: the render would take minutes, and the kernels
+    // look at the flag only between pixels.
+    setup.maxIterations = 2000000;
+    RecordingClient client(setup);
+
+    HANDLE render = StartRender(client);
+    Sleep(400);
+    RenderRunningFlag.exchange(false);
+    const ULONGLONG stoppedAt = GetTickCount64();
+    ASSERT_TRUE(WaitAndClose(render, 10000));
+    EXPECT_LT(GetTickCount64() - stoppedAt, 1000u);
+
+    EXPECT_EQ(client.PassCompletes(), 4); // 15 bands, 4 a pass
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_GT(client.PixelsNeverSet(), 0);
+    EXPECT_LE(client.MaxTimesOnePixelSet(), 1);
+}
+
+} // namespace

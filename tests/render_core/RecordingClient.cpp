@@ -1,0 +1,241 @@
+#include "RecordingClient.h"
+
+#include <process.h>
+
+#include <algorithm>
+
+#include "render/RenderBand.h"
+#include "render/RenderDriver.h"
+#include "render/RenderJob.h"
+
+View DefaultView(int width, int height) {
+    View view;
+    view.xMin = -2.0;
+    view.xMax = 1.0;
+    view.yMax = static_cast<double>(1.3f);
+    view.yMin = -static_cast<double>(1.3f);
+    view.spanX = view.xMax - view.xMin;
+    view.spanY = view.yMax - view.yMin;
+    view.stepX = view.spanX / width;
+    view.stepY = view.spanY / height;
+    return view;
+}
+
+RecordingClient::RecordingClient(const ClientSetup& setup)
+    : RecordingClient(setup, DefaultView(setup.width, setup.height)) {}
+
+RecordingClient::RecordingClient(const ClientSetup& setup, const View& view)
+    : setup_(setup), view_(view),
+      pixelCounts_(new std::atomic<int>[static_cast<size_t>(setup.width) * setup.height]) {
+    for (int i = 0; i < setup.width * setup.height; ++i) {
+        pixelCounts_[i] = 0;
+    }
+}
+
+void RecordingClient::Record(const char* call) {
+    if (GetCurrentThreadId() != driverThread_.load() || inPrepare_) {
+        return;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    calls_.emplace_back(call);
+}
+
+void RecordingClient::SetPixel(uint32_t x, uint32_t y, uint8_t, float) {
+    if (x >= static_cast<uint32_t>(setup_.width) || y < 1 || y > static_cast<uint32_t>(setup_.height)) {
+        ++outOfRange_;
+        return;
+    }
+    ++pixelCounts_[(y - 1) * setup_.width + x];
+}
+
+void RecordingClient::StepProgress() {
+    ++stepProgress_;
+}
+
+const View* RecordingClient::GetView() {
+    Record("GetView");
+    return &view_;
+}
+
+int RecordingClient::PrepareRender(RenderThreadPool* pool) {
+    Record("PrepareRender");
+    inPrepare_ = true;
+    if (setup_.callPrepare) {
+        RenderBand request(setup_.width, setup_.height, 0, setup_.width, 0, setup_.rowsPerBand,
+                           view_.stepX, view_.stepY);
+        RenderThreadPool::Prepare(pool, &request, this);
+    }
+    inPrepare_ = false;
+    if (setup_.threads > 0) {
+        pool->stats.threadCount = setup_.threads;
+    }
+    if (setup_.starter) {
+        pool->threadStarter = setup_.starter;
+    }
+    Sleep(setup_.prepareSleepMs);
+    return setup_.rowsPerBand;
+}
+
+int RecordingClient::GetBandsPerPass() {
+    Record("GetBandsPerPass");
+    return setup_.bandsPerPass;
+}
+
+int RecordingClient::GetWidth() {
+    DWORD none = 0;
+    driverThread_.compare_exchange_strong(none, GetCurrentThreadId());
+    Record("GetWidth");
+    return setup_.width;
+}
+
+int RecordingClient::GetHeight() {
+    Record("GetHeight");
+    return setup_.height;
+}
+
+int RecordingClient::GetFormula() {
+    Record("GetFormula");
+    return setup_.formula;
+}
+
+void RecordingClient::OnPassComplete(int64_t) {
+    Record("OnPassComplete");
+    ++passCompletes_;
+}
+
+void RecordingClient::OnRenderStart() {
+    Record("OnRenderStart");
+}
+
+void RecordingClient::OnRenderComplete(double seconds, const RenderStats* stats) {
+    Record("OnRenderComplete");
+    seconds_ = seconds;
+    stats_ = *stats;
+    ++renderCompletes_;
+}
+
+void RecordingClient::OnProgressTick(int64_t elapsedSeconds) {
+    Record("OnProgressTick");
+    std::lock_guard<std::mutex> guard(lock_);
+    tickSeconds_.push_back(elapsedSeconds);
+    tickTimes_.push_back(GetTickCount64());
+}
+
+std::vector<std::string> RecordingClient::DriverCalls() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return calls_;
+}
+
+std::vector<int64_t> RecordingClient::TickSeconds() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return tickSeconds_;
+}
+
+std::vector<uint64_t> RecordingClient::TickTimes() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return tickTimes_;
+}
+
+int RecordingClient::PixelsSet() const {
+    int total = 0;
+    for (int i = 0; i < setup_.width * setup_.height; ++i) {
+        total += pixelCounts_[i];
+    }
+    return total;
+}
+
+int RecordingClient::MaxTimesOnePixelSet() const {
+    int most = 0;
+    for (int i = 0; i < setup_.width * setup_.height; ++i) {
+        most = std::max(most, pixelCounts_[i].load());
+    }
+    return most;
+}
+
+int RecordingClient::PixelsNeverSet() const {
+    int never = 0;
+    for (int i = 0; i < setup_.width * setup_.height; ++i) {
+        never += pixelCounts_[i] == 0;
+    }
+    return never;
+}
+
+namespace {
+
+unsigned __stdcall DriverEntry(void* client) {
+    RenderDriverThread(static_cast<IRenderCallbackInterface*>(static_cast<RecordingClient*>(client)));
+    return 0;
+}
+
+std::mutex startedLock;
+std::vector<StartedBand> started;
+
+HANDLE heldRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+unsigned __stdcall HeldWorker(void* job) {
+    while (RenderRunningFlag.load() && WaitForSingleObject(heldRelease, 2) == WAIT_TIMEOUT) {
+    }
+    return RenderWorkerThread(job);
+}
+
+} // namespace
+
+HANDLE StartRender(RecordingClient& client) {
+    RenderRunningFlag.exchange(true);
+    return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DriverEntry, &client, 0, nullptr));
+}
+
+bool WaitAndClose(HANDLE thread, DWORD timeoutMs) {
+    const bool ended = WaitForSingleObject(thread, timeoutMs) == WAIT_OBJECT_0;
+    if (ended) {
+        CloseHandle(thread);
+    }
+    return ended;
+}
+
+bool RenderAndWait(RecordingClient& client, DWORD timeoutMs) {
+    HANDLE thread = StartRender(client);
+    return thread && WaitAndClose(thread, timeoutMs);
+}
+
+void ClearStartedBands() {
+    std::lock_guard<std::mutex> guard(startedLock);
+    started.clear();
+}
+
+std::vector<StartedBand> StartedBands() {
+    std::lock_guard<std::mutex> guard(startedLock);
+    return started;
+}
+
+HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
+    if (entry == &RenderWorkerThread) {
+        const RenderJob* job = static_cast<const RenderJob*>(argument);
+        const RenderBand* band = job->band;
+        std::lock_guard<std::mutex> guard(startedLock);
+        started.push_back({band->rowStart, band->rowEnd, band->width, band->height, band->colStart,
+                           band->colEnd, job->formula, job->slot, band->stepX, band->stepY});
+    }
+    return RenderThreadPool::StartThread(entry, argument, threadId);
+}
+
+void ResetHeldWorkers() {
+    ResetEvent(heldRelease);
+}
+
+void ReleaseHeldWorkers() {
+    SetEvent(heldRelease);
+}
+
+HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
+    return RenderThreadPool::StartThread(entry == &RenderWorkerThread ? &HeldWorker : entry, argument,
+                                         threadId);
+}
+
+HANDLE FailingStarter(RenderThreadPool::ThreadEntry, void*, unsigned*) {
+    return nullptr;
+}
+
+HANDLE FailingWorkerStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
+    return entry == &RenderWorkerThread ? nullptr : RenderThreadPool::StartThread(entry, argument, threadId);
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "render/IRenderCallbackInterface.h"
+#include "render/RenderStats.h"
+#include "render/RenderThreadPool.h"
+#include "render/View.h"
+
+// The default view (x -2 to 1, y -1.3 to 1.3 at single precision) with steps for the size.
+View DefaultView(int width, int height);
+
+struct ClientSetup {
+    int width = 64;
+    int height = 40;
+    int rowsPerBand = 10;
+    int bandsPerPass = 100;
+    int formula = 0;          // 0 runs no kernel
+    int threads = 0;          // > 0 overrides the thread count Prepare chose
+    bool callPrepare = true;  // a client that skips RenderThreadPool::Prepare
+    uint64_t maxIterations = 64;
+    DWORD prepareSleepMs = 0; // work done before OnRenderStart
+    RenderThreadPool::ThreadStarter starter = nullptr;
+    bool julia = false;
+};
+
+// A client that records what the engine asks and hands back. Driver-side calls are recorded by
+// name in order; kernel-side calls are counted.
+class RecordingClient final : public IRenderCallbackInterface {
+public:
+    explicit RecordingClient(const ClientSetup& setup);
+    explicit RecordingClient(const ClientSetup& setup, const View& view);
+
+    void SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue) override;
+    void StepProgress() override;
+    bool IsLinearColouring() override { return true; }
+    const View* GetView() override;
+    bool IsJulia() override { return setup_.julia; }
+    double GetJuliaRe() override { return -0.8; }
+    double GetJuliaIm() override { return 0.156; }
+    int PrepareRender(RenderThreadPool* pool) override;
+    int GetBandsPerPass() override;
+    int GetWidth() override;
+    int GetHeight() override;
+    int GetFormula() override;
+    uint64_t GetMaxIterations() override { return setup_.maxIterations; }
+    void OnPassComplete(int64_t elapsedSeconds) override;
+    void OnRenderStart() override;
+    void OnRenderComplete(double seconds, const RenderStats* stats) override;
+    void OnProgressTick(int64_t elapsedSeconds) override;
+
+    std::vector<std::string> DriverCalls() const;
+    std::vector<int64_t> TickSeconds() const;
+    // Milliseconds (GetTickCount64) of each OnProgressTick.
+    std::vector<uint64_t> TickTimes() const;
+    int PixelsSet() const;             // SetPixel calls in all
+    int MaxTimesOnePixelSet() const;   // 1 when no pixel was set twice
+    int PixelsNeverSet() const;
+    int StepProgressCalls() const { return stepProgress_.load(); }
+    int PassCompletes() const { return passCompletes_.load(); }
+    int RenderCompletes() const { return renderCompletes_.load(); }
+    int OutOfRangePixels() const { return outOfRange_.load(); }
+    double Seconds() const { return seconds_; }
+    RenderStats Stats() const { return stats_; }
+    const ClientSetup& Setup() const { return setup_; }
+
+private:
+    void Record(const char* call);
+
+    ClientSetup setup_;
+    View view_;
+    std::atomic<DWORD> driverThread_{0};
+    bool inPrepare_ = false;
+    mutable std::mutex lock_;
+    std::vector<std::string> calls_;
+    std::vector<int64_t> tickSeconds_;
+    std::vector<uint64_t> tickTimes_;
+    std::unique_ptr<std::atomic<int>[]> pixelCounts_;
+    std::atomic<int> stepProgress_{0};
+    std::atomic<int> passCompletes_{0};
+    std::atomic<int> renderCompletes_{0};
+    std::atomic<int> outOfRange_{0};
+    double seconds_ = -1.0;
+    RenderStats stats_;
+};
+
+// Starts RenderDriverThread on the client (flag set first) and returns the thread's handle.
+HANDLE StartRender(RecordingClient& client);
+// Starts and waits up to timeoutMs; false if the render did not end in time.
+bool RenderAndWait(RecordingClient& client, DWORD timeoutMs = 30000);
+bool WaitAndClose(HANDLE thread, DWORD timeoutMs);
+
+// Thread starters for the pool. Each one passes scheduler starts through unchanged.
+// Logs every worker's band as it is started.
+struct StartedBand {
+    int rowStart;
+    int rowEnd;
+    int width;
+    int height;
+    int colStart;
+    int colEnd;
+    int formula;
+    int slot;
+    double stepX;
+    double stepY;
+};
+void ClearStartedBands();
+std::vector<StartedBand> StartedBands();
+HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+
+// Workers that hold their band until ReleaseHeldWorkers or until the flag is cleared, like a
+// kernel on a slow band that watches the flag.
+void ResetHeldWorkers();
+void ReleaseHeldWorkers();
+HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+
+// Refuse to start any thread, or only workers.
+HANDLE FailingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+HANDLE FailingWorkerStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
