@@ -1,0 +1,147 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "render/IRenderCallbackInterface.h"
+#include "render/View.h"
+#include "app/LargeImageFileType.h"
+#include "app/LargeImagePassBuffers.h"
+#include "app/LargeImageSettings.h"
+#include "app/WindowRenderSettings.h"
+
+class ZorbGUI;
+
+// Messages the saver posts to its dialog from the render's driver thread. The dialog
+// procedure hands them back to the saver on the UI thread, which owns the dialog's controls.
+namespace LargeImageMessage {
+constexpr UINT Progress = WM_APP + 1; // LargeBitmapSaver::ShowProgress
+constexpr UINT Finished = WM_APP + 2; // LargeBitmapSaver::ShowFinished
+}
+
+enum class LargeImageReserve {
+    Ok,
+    Busy,     // the last save is still being written
+    NoMemory, // the pass buffers for this width and thread count cannot be had
+};
+
+// Renders a picture larger than the screen straight to a BMP or JPEG file: one-row bands, T
+// of them per pass, each finished pass written to the file before the next one starts, so
+// memory does not grow with the height.
+//
+// One save at a time: Reserve claims the saver on the UI thread, the end of OnRenderComplete
+// frees it. File, buffers and settings belong to the save that holds the claim.
+class LargeBitmapSaver : public IRenderCallbackInterface {
+public:
+    LargeBitmapSaver();
+    // Waits (bounded) for a save still being written when the program ends, so that its file
+    // is closed whole.
+    ~LargeBitmapSaver();
+    LargeBitmapSaver(const LargeBitmapSaver&) = delete;
+    LargeBitmapSaver& operator=(const LargeBitmapSaver&) = delete;
+
+    // ---- UI thread ----
+    // When the dialog opens. A save of an earlier dialog still winding down keeps its state.
+    void Init(ZorbGUI* gui, HWND dialog, HWND progressBar, HWND statusBar);
+    // Claims the saver for a save of request's size, thread count and iteration limit, and
+    // allocates its pass buffers.
+    LargeImageReserve Reserve(const LargeImageSettings& request, LargeImageFileType type);
+    void CancelReservation();
+    // After Reserve, with RenderRunningFlag set: takes the view (steps made for the size) and
+    // the open file, which the save closes, and starts the render's driver thread. Start
+    // copies the window's render settings, StartWith takes them given. False when no thread
+    // could be started: the claim is given up and the file stays the caller's.
+    bool Start(const View& view, FILE* file);
+    bool StartWith(const WindowRenderSettings& settings, const View& view, FILE* file);
+    // The dialog is going: the save reports nothing more and shows no box; it still runs to
+    // its end and closes its file.
+    void DetachDialog();
+    bool IsRenderingFor(HWND dialog);
+    // On the dialog's LargeImageMessage::Progress: progress bar and status text.
+    void ShowProgress();
+    // On LargeImageMessage::Finished: the closing text, the "File Saved" box, the dialog's end.
+    void ShowFinished();
+
+    // ---- Any thread ----
+    bool IsBusy();
+    bool WaitUntilIdle(DWORD milliseconds);
+    void SetFileType(LargeImageFileType type) { fileType = type; }
+    LargeImageFileType GetFileType() const { return fileType; }
+    int32_t GetPassesWritten() const { return passesWritten.load(); }
+    // Whether the last save that ended could not write all of its file.
+    bool LastSaveFailed();
+
+    // ---- IRenderCallbackInterface: driver and worker threads ----
+    void SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue) override;
+    void StepProgress() override;
+    bool IsLinearColouring() override;
+    const View* GetView() override;
+    bool IsJulia() override;
+    double GetJuliaRe() override;
+    double GetJuliaIm() override;
+    int PrepareRender(RenderThreadPool* pool) override;
+    int GetBandsPerPass() override;
+    int GetWidth() override;
+    int GetHeight() override;
+    int GetFormula() override;
+    uint64_t GetMaxIterations() override;
+    void OnPassComplete(int64_t elapsedSeconds) override;
+    void OnRenderStart() override;
+    void OnRenderComplete(double seconds, const RenderStats* stats) override;
+    void OnProgressTick(int64_t elapsedSeconds) override;
+
+    // ---- Driver thread ----
+    void ReportProgress(int64_t elapsedSeconds);
+    void WriteBitmapHeader();
+    void StartJpeg();
+
+private:
+    enum class State { Idle, Reserved, Rendering };
+
+    HWND ReportTarget();
+    void PostProgress();
+
+    ZorbGUI* gui = nullptr;
+    HWND dialog = nullptr;
+    HWND progressBar = nullptr;
+    HWND statusBar = nullptr;
+    View view{};
+    int32_t width = 0;
+    int32_t height = 0;
+    FILE* file = nullptr;
+    std::atomic<int32_t> passesWritten{0};
+    int32_t bandsPerPass = 1;
+    uint32_t maxIterations = 0;
+    LargeImageFileType fileType = LargeImageFileType::Jpeg;
+    LargeImagePassBuffers buffers;
+    jpeg_compress_struct jpeg{};
+    jpeg_error_mgr jpegError{};
+
+    WindowRenderSettings look{};
+    // First picture row of the pass being rendered; written by the driver between passes,
+    // read by the pass's workers, which start after it is written.
+    uint32_t passFirstRow = 1;
+    int32_t passCount = 0;
+    // The format of the save in progress; fileType is the dialog's choice for the next one.
+    LargeImageFileType saveFileType = LargeImageFileType::Jpeg;
+    bool jpegStarted = false;
+    bool writeFailed = false;
+
+    // Guards state, attached, the dialog handles and the texts.
+    CRITICAL_SECTION lock;
+    HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
+    State state = State::Idle;
+    bool attached = false;      // the running save reports to `dialog`
+    bool lastSaveFailed = false;
+    std::atomic<bool> progressPending{false};
+    char progressText[1024] = {};
+    char finishText[1024] = {};
+    bool finishFailed = false;
+};
+
+extern LargeBitmapSaver LargeBitmapSaverInstance;

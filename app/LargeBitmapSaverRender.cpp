@@ -1,0 +1,212 @@
+// The saver as the render engine's client: its answers, and the writing of each finished
+// pass to the file. Runs on the render's driver and worker threads and never touches the
+// main window object: what it needs from the window was copied when the save started.
+#include "app/LargeBitmapSaver.h"
+
+#include <cstring>
+
+#include "render/RenderBand.h"
+#include "render/RenderThreadPool.h"
+#include "app/BitmapFile.h"
+#include "app/FormatDuration.h"
+#include "app/JpegFile.h"
+#include "app/LargeImagePassWriter.h"
+#include "app/LargeImagePasses.h"
+
+void LargeBitmapSaver::SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue)
+{
+    // Each band is one row, so each worker writes its own buffer row; no lock. The pass
+    // holds rows passFirstRow .. passFirstRow + T - 1, which is (y - 1) mod T of the buffer.
+    const uint32_t row = y - passFirstRow;
+    if (row >= static_cast<uint32_t>(bandsPerPass) || x >= static_cast<uint32_t>(width)) {
+        return;
+    }
+    const size_t i = x + static_cast<size_t>(row) * static_cast<size_t>(width);
+    buffers.indexRows[i] = colourIndex;
+    buffers.smoothRows[i] = smoothValue;
+}
+
+void LargeBitmapSaver::StepProgress()
+{
+}
+
+bool LargeBitmapSaver::IsLinearColouring()
+{
+    return look.linearColouring;
+}
+
+const View* LargeBitmapSaver::GetView()
+{
+    return &view;
+}
+
+bool LargeBitmapSaver::IsJulia()
+{
+    return look.julia;
+}
+
+double LargeBitmapSaver::GetJuliaRe()
+{
+    return look.juliaRe;
+}
+
+double LargeBitmapSaver::GetJuliaIm()
+{
+    return look.juliaIm;
+}
+
+int LargeBitmapSaver::PrepareRender(RenderThreadPool* pool)
+{
+    const RenderBand request(width, height, 0, width, 0, 1, view.stepX, view.stepY);
+    RenderThreadPool::Prepare(pool, &request, this);
+    return 1;
+}
+
+int LargeBitmapSaver::GetBandsPerPass()
+{
+    return bandsPerPass;
+}
+
+int LargeBitmapSaver::GetWidth()
+{
+    return width;
+}
+
+int LargeBitmapSaver::GetHeight()
+{
+    return height;
+}
+
+int LargeBitmapSaver::GetFormula()
+{
+    return look.formula;
+}
+
+uint64_t LargeBitmapSaver::GetMaxIterations()
+{
+    return static_cast<uint64_t>(maxIterations);
+}
+
+void LargeBitmapSaver::OnRenderStart()
+{
+    // The pass buffers were allocated and the progress range set when the save started, on
+    // the UI thread, so that a failure could still be refused there.
+    buffers.MarkUnrendered();
+    if (saveFileType == LargeImageFileType::Bitmap) {
+        WriteBitmapHeader();
+    } else {
+        StartJpeg();
+    }
+}
+
+void LargeBitmapSaver::WriteBitmapHeader()
+{
+    BITMAPINFOHEADER header{};
+    InitBitmapInfoHeader(header, width, height);
+    if (WriteBitmapHeaders(file, header, look.palette) != kBitmapPixelOffset) {
+        writeFailed = true;
+    }
+}
+
+void LargeBitmapSaver::StartJpeg()
+{
+    jpegStarted = StartJpegCompression(jpeg, jpegError, file, width, height);
+    if (!jpegStarted) {
+        writeFailed = true;
+    }
+}
+
+void LargeBitmapSaver::OnPassComplete(int64_t elapsedSeconds)
+{
+    ReportProgress(elapsedSeconds);
+
+    const PassRows rows = RowsOfPass(passesWritten.load(), bandsPerPass, height);
+    if (saveFileType == LargeImageFileType::Bitmap) {
+        if (!WriteBitmapPass(file, width, height, rows, buffers.indexRows, buffers.bitmapBlock)) {
+            writeFailed = true;
+        }
+    } else if (jpegStarted) {
+        if (!WriteJpegPass(jpeg, width, rows, buffers.indexRows, buffers.smoothRows, look.palette,
+                           buffers.rgbRow)) {
+            writeFailed = true;
+        }
+    }
+    ++passesWritten;
+    // The next pass's workers start after this returns and see the new first row.
+    passFirstRow = static_cast<uint32_t>(rows.first + rows.count);
+    buffers.MarkUnrendered();
+    PostProgress();
+}
+
+void LargeBitmapSaver::OnProgressTick(int64_t elapsedSeconds)
+{
+    ReportProgress(elapsedSeconds);
+    PostProgress();
+}
+
+void LargeBitmapSaver::ReportProgress(int64_t elapsedSeconds)
+{
+    // Rows done so far, at least one pass (no estimate from nothing), at most the picture (the
+    // last pass of a height that is not a multiple of T is short).
+    int64_t done = static_cast<int64_t>(passesWritten.load() > 1 ? passesWritten.load() : 1) * bandsPerPass;
+    if (done > height) {
+        done = height;
+    }
+    const double estimate =
+        static_cast<double>(height - done) * static_cast<double>(elapsedSeconds) / static_cast<double>(done);
+    char taken[32];
+    char remaining[32];
+    FormatDuration(static_cast<double>(elapsedSeconds), taken);
+    FormatDuration(estimate, remaining);
+    EnterCriticalSection(&lock);
+    snprintf(progressText, sizeof(progressText), "Time Taken: %s Est Remaining: %s", taken, remaining);
+    LeaveCriticalSection(&lock);
+}
+
+void LargeBitmapSaver::PostProgress()
+{
+    // One message at a time in the dialog's queue: passes of one row can end thousands of
+    // times a second, and the dialog shows only the latest state anyway.
+    const HWND target = ReportTarget();
+    if (target != nullptr && !progressPending.exchange(true)) {
+        if (!PostMessageA(target, LargeImageMessage::Progress, 0, 0)) {
+            progressPending = false;
+        }
+    }
+}
+
+void LargeBitmapSaver::OnRenderComplete(double seconds, const RenderStats* stats)
+{
+    if (jpegStarted) {
+        jpeg_finish_compress(&jpeg);
+        jpeg_destroy_compress(&jpeg);
+        jpegStarted = false;
+    }
+    if (fflush(file) != 0 || ferror(file) != 0) {
+        writeFailed = true;
+    }
+    if (fclose(file) != 0) {
+        writeFailed = true;
+    }
+    file = nullptr;
+    buffers.Release();
+
+    char duration[32];
+    FormatDuration(seconds, duration);
+    EnterCriticalSection(&lock);
+    snprintf(finishText, sizeof(finishText), "%s Time taken: %s",
+             writeFailed ? "Failed." : "Completed.", duration);
+    finishFailed = writeFailed;
+    lastSaveFailed = writeFailed;
+    const HWND target = attached ? dialog : nullptr;
+    attached = false;
+    state = State::Idle;
+    SetEvent(idleEvent);
+    LeaveCriticalSection(&lock);
+
+    // After a cancel the dialog is gone and nobody is told: the box would pop up out of
+    // nowhere, over whatever the user is doing by then.
+    if (target != nullptr) {
+        PostMessageA(target, LargeImageMessage::Finished, 0, 0);
+    }
+}

@@ -1,0 +1,44 @@
+#include "app/LargeImagePassWriter.h"
+
+#include <cstring>
+
+#include "app/LargeImageLimits.h"
+#include "app/SmoothColour.h"
+
+bool WriteBitmapPass(FILE* file, int32_t width, int32_t height, PassRows rows,
+                     const uint8_t* indexRows, uint8_t* block)
+{
+    if (rows.count <= 0) {
+        return true;
+    }
+    const size_t stride = static_cast<size_t>(LargeBitmapStride(width));
+    for (int32_t i = 0; i < rows.count; ++i) {
+        uint8_t* target = block + static_cast<size_t>(rows.count - 1 - i) * stride;
+        memcpy(target, indexRows + static_cast<size_t>(i) * static_cast<size_t>(width),
+               static_cast<size_t>(width));
+    }
+    const int32_t lowestRow = rows.first + rows.count - 1;
+    if (_fseeki64(file, BitmapRowOffset(width, height, lowestRow), SEEK_SET) != 0) {
+        return false;
+    }
+    const size_t bytes = static_cast<size_t>(rows.count) * stride;
+    return fwrite(block, 1, bytes, file) == bytes;
+}
+
+bool WriteJpegPass(jpeg_compress_struct& jpeg, int32_t width, PassRows rows,
+                   const uint8_t* indexRows, const float* smoothRows, const RGBQUAD* palette,
+                   uint8_t* rgbRow)
+{
+    bool complete = true;
+    for (int32_t i = 0; i < rows.count; ++i) {
+        const size_t rowStart = static_cast<size_t>(i) * static_cast<size_t>(width);
+        for (int32_t x = 0; x < width; ++x) {
+            SmoothPixelColour(rgbRow, x, indexRows[rowStart + x], smoothRows[rowStart + x], palette);
+        }
+        JSAMPROW scanline = rgbRow;
+        if (jpeg_write_scanlines(&jpeg, &scanline, 1) != 1) {
+            complete = false;
+        }
+    }
+    return complete;
+}

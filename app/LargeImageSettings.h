@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+
+// What the large-picture dialog shows when it opens and takes when a save starts. Kept for
+// the program's run only.
+struct LargeImageSettings {
+    int32_t width = 3840;
+    int32_t height = 2160;
+    uint32_t iterations = 1000000;
+    // -1 until the dialog first opens, which puts the logical processor count here.
+    int32_t threads = -1;
+};
+
+extern LargeImageSettings LargeImageSettingsInstance;
+
+// The iteration limit typed into the dialog: leading blanks, then decimal digits; a number
+// above 4294967295 is taken as 4294967295 (the kernels' 32-bit limit). Text without digits
+// leaves `current`.
+uint32_t ParseIterationLimit(const char* text, uint32_t current);
