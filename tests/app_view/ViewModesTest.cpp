@@ -108,7 +108,7 @@ TEST(JuliaSwitchView, LeavingShowsTheSetAboutMinusAHalf)
     EXPECT_NEAR(v.yMax, 1.2999999523162842, 1e-12);
     EXPECT_NEAR(v.yMin, -1.2999999523162842, 1e-12);
     EXPECT_NEAR(v.stepX, v.stepY, 1e-15);
-    // Before the aspect fix both are the default imaginary range on a 3-wide real one.
+    // A 300 x 260 image already fits the set's range: x stays from -2 to 1.
     const View square = JuliaSwitchView(false, 300, 260);
     EXPECT_NEAR(square.xMin, -2.0, 1e-9);
     EXPECT_NEAR(square.xMax, 1.0, 1e-9);
