@@ -1,0 +1,227 @@
+#include "Updater/Updater/FileWriter.h"
+#include "Updater/Updater/HttpClient.h"
+#include "Updater/Updater/SocketRecvBuffer.h"
+#include "Updater/Updater/SocketRecvFileWriter.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string TempName(const char* tag)
+{
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    return std::string(temp) + "zorb-" + tag + "-" + std::to_string(GetCurrentProcessId()) + ".bin";
+}
+
+std::string FileText(const std::string& name)
+{
+    std::string text;
+    FILE* f = fopen(name.c_str(), "rb");
+    if (f == nullptr) {
+        return "<no file>";
+    }
+    char buffer[4096];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
+        text.append(buffer, n);
+    }
+    fclose(f);
+    return text;
+}
+
+TEST(SocketRecvBufferTest, ReservesTheAnnouncedLengthWithinReason)
+{
+    SocketRecvBuffer small;
+    small.OnContentLength(300);
+    EXPECT_GE(small.bytes.capacity(), 300u);
+    small.OnData("abc", 3);
+    small.OnData("", 0);
+    small.OnData("de", 2);
+    EXPECT_EQ(std::string(small.bytes.begin(), small.bytes.end()), "abcde");
+
+    // Lengths no server could mean never turn into a crash or a giant allocation.
+    const int64_t lengths[] = {-1, INT_MIN, 0, INT_MAX, INT64_MAX};
+    for (int64_t length : lengths) {
+        SocketRecvBuffer buffer;
+        buffer.OnContentLength(length);
+        EXPECT_LE(buffer.bytes.capacity(), static_cast<size_t>(SocketRecvBuffer::kMaxReserve)) << length;
+        buffer.OnData("xyz", 3);
+        EXPECT_EQ(buffer.bytes.size(), 3u);
+    }
+}
+
+TEST(FileWriterTest, CountsEveryByteAcrossOpenAndClose)
+{
+    std::string first = TempName("fw1");
+    std::string second = TempName("fw2");
+    FileWriter writer;
+    EXPECT_EQ(writer.Write("x", 1), 0);
+    ASSERT_TRUE(writer.Open(first));
+    EXPECT_EQ(writer.WriteString("", true), 1);
+    EXPECT_EQ(writer.WriteString("ab", false), 2);
+    EXPECT_EQ(writer.WriteBytes(std::vector<char>{'c', 'd'}), 2);
+    EXPECT_EQ(writer.WriteBytes(std::vector<char>{}), 0);
+    // Opening again closes the first file: it is complete on disk and no longer held.
+    ASSERT_TRUE(writer.Open(second));
+    EXPECT_EQ(FileText(first), "\nabcd");
+    EXPECT_TRUE(DeleteFileA(first.c_str()));
+    EXPECT_EQ(writer.WriteString("z", true), 2);
+    writer.Close();
+    EXPECT_EQ(writer.GetBytesWritten(), 7);
+    EXPECT_EQ(FileText(second), "z\n");
+    EXPECT_FALSE(writer.Open(TempName("no\\such\\folder")));
+    EXPECT_EQ(writer.GetBytesWritten(), 7);
+    DeleteFileA(second.c_str());
+}
+
+TEST(FileWriterTest, ReceiveFileWriterWritesWhileOpenAndClosesAtTheEnd)
+{
+    std::string name = TempName("rfw");
+    SocketRecvFileWriter writer;
+    writer.OnData("lost", 4);
+    EXPECT_EQ(writer.GetBytesWritten(), 0);
+    ASSERT_TRUE(writer.Open(name));
+    writer.OnContentLength(99);
+    writer.OnData("body", 4);
+    writer.OnData("", 0);
+    writer.OnConnectionClosed(0);
+    EXPECT_FALSE(writer.IsOpen());
+    writer.OnData("late", 4);
+    EXPECT_EQ(writer.GetBytesWritten(), 4);
+    EXPECT_EQ(FileText(name), "body");
+    DeleteFileA(name.c_str());
+}
+
+TEST(HttpClientTest, AgentNameIsCutBeforeTheFirstDotExe)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"newZorb.exe", "newZorb"},
+        {"newZorbReleaseSSE.exe", "newZorbReleaseSSE"},
+        {"a.exe.exe", "a"},
+        {"NEWZORB.EXE", "NEWZORB.EXE"},
+        {"noext", "noext"},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(HttpClient(c.first).GetAgentName(), c.second) << c.first;
+    }
+}
+
+struct HeaderCase
+{
+    const char* chunk;
+    int status;
+    int bodyOffset;  // -1: body left as passed in; -2: body set to null
+    int64_t length;
+    const char* printed;
+};
+
+TEST(HttpClientTest, HeaderStepReadsStatusBodyAndLength)
+{
+    const HeaderCase cases[] = {
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", 200, 38, 5, ""},
+        {"HTTP/1.1 200 OK\r\nContent-length: 0\r\n\r\n", 200, 38, 0, ""},
+        {"HTTP/1.0 200 OK\r\nX: 1\r\nContent-Length:  \r\n 12\r\n\r\n", 200, 49, 12, ""},
+        {"HTTP/1.1 200 OK\r\nCONTENT-LENGTH: 5\r\n\r\nhello", 200, 38, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: x\r\n\r\n", 200, 38, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\n\r\nbody with ength: 7", 200, 19, 7, ""},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n", 200, -2, 0, "Didn't receive enough data in response packet"},
+        {"HTTP/1.1 404 Not Found\r\n\r\n", 404, -1, 0, "Received HTTP error response 404"},
+        {"HTTP/1.1 abc\r\n\r\n", -1, -1, 0, "Received HTTP error response -1"},
+        {"HT", -1, -1, 0, "Received HTTP error response -1"},
+        {"garbage\r\n\r\n", -1, -1, 0, "Couldn't decipher response"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 200, 48, INT_MAX, ""},
+        {"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n", 200, 39, -5, ""},
+    };
+    for (const HeaderCase& c : cases) {
+        HttpClient client("t.exe");
+        const char* body = "untouched";
+        const char* before = body;
+        int64_t length = -77;
+        testing::internal::CaptureStdout();
+        int status = client.ParseResponseHeader(c.chunk, &body, &length);
+        std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, c.status) << c.chunk;
+        EXPECT_EQ(length, c.length) << c.chunk;
+        EXPECT_EQ(printed, c.printed) << c.chunk;
+        if (c.bodyOffset == -1) {
+            EXPECT_EQ(body, before) << c.chunk;
+        } else if (c.bodyOffset == -2) {
+            EXPECT_EQ(body, nullptr) << c.chunk;
+        } else {
+            EXPECT_EQ(body, c.chunk + c.bodyOffset) << c.chunk;
+        }
+    }
+}
+
+TEST(HttpClientTest, NothingIsSentOrReadWithoutAConnection)
+{
+    HttpClient client("t.exe");
+    SocketRecvBuffer buffer;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(client.SendGet("/x"));
+    EXPECT_EQ(client.Receive(buffer), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_TRUE(buffer.bytes.empty());
+}
+
+TEST(SocketTest, ZeroLengthsMakeNoCall)
+{
+    Socket socket;
+    char byte = 0;
+    EXPECT_EQ(socket.Send(&byte, 0), 0);
+    EXPECT_EQ(socket.Receive(&byte, 0), 0);
+    EXPECT_EQ(socket.Receive(&byte, -3), 0);
+    std::vector<char> bytes = {'k'};
+    EXPECT_EQ(socket.SendBytes(std::vector<char>{}), 0);
+    EXPECT_EQ(socket.ReceiveBytes(bytes, 0), 0);
+    EXPECT_EQ(bytes.size(), 1u);
+    EXPECT_FALSE(socket.IsWinsockStarted());
+    // Without a socket the system call fails; its -1 comes back unchanged.
+    EXPECT_EQ(socket.Send("x", 1), -1);
+}
+
+// A loopback port that nobody listens on: bound once to learn a free number, then released.
+uint16_t ClosedLoopbackPort()
+{
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET probe = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    int size = sizeof address;
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+    closesocket(probe);
+    WSACleanup();
+    return ntohs(address.sin_port);
+}
+
+TEST(SocketTest, RefusedConnectionIsReportedAndKeepsTheTarget)
+{
+    uint16_t port = ClosedLoopbackPort();
+    Socket socket;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(socket.Connect("127.0.0.1", port));
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(printed, "Could not connect to server: 127.0.0.1\nSocketCode: 10061");
+    EXPECT_TRUE(socket.IsWinsockStarted());
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_EQ(socket.GetHost(), "127.0.0.1");
+    EXPECT_EQ(socket.GetPort(), port);
+
+    // Assignment takes the target, never the Winsock start or a handle.
+    Socket copy;
+    copy = socket;
+    EXPECT_EQ(copy.GetHost(), "127.0.0.1");
+    EXPECT_FALSE(copy.IsWinsockStarted());
+}
+
+} // namespace
