@@ -289,5 +289,9 @@ bool SetRenderRunning(bool running);
 // Performance-counter time in seconds, for intervals.
 double QpcSeconds();
 extern double SecondsPerCount;
+// The popup menu while it is tracked (null otherwise), and whether the next drag move has no
+// old rubber band to erase.
+extern HMENU PopupMenuHandle;
+extern bool BandFirstMove;
 extern int LastRenderWidth;
 extern int LastRenderHeight;
