@@ -242,4 +242,24 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
     EXPECT_EQ(client.RenderCompletes(), 1);
 }
 
+TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
+    ClientSetup setup;
+    setup.starter = &HoldingStarter;
+    setup.tickSleepMs = 600; // the driver is busy, not waiting, when the pass ends
+    RecordingClient client(setup);
+    ResetHeldWorkers();
+    HANDLE render = StartRender(client);
+    while (client.TickTimes().empty()) {
+        Sleep(5);
+    }
+
+    RenderRunningFlag.exchange(false);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_TRUE(WaitForRenderToFinish(10, 2000));
+    EXPECT_LT(GetTickCount64() - start, 500u) << "the signal came while the driver was busy";
+
+    ASSERT_TRUE(WaitAndClose(render, 3000)) << "the driver never saw the pass end";
+    EXPECT_EQ(client.RenderCompletes(), 1);
+}
+
 } // namespace

@@ -116,9 +116,12 @@ void RecordingClient::OnRenderComplete(double seconds, const RenderStats* stats)
 
 void RecordingClient::OnProgressTick(int64_t elapsedSeconds) {
     Record("OnProgressTick");
-    std::lock_guard<std::mutex> guard(lock_);
-    tickSeconds_.push_back(elapsedSeconds);
-    tickTimes_.push_back(GetTickCount64());
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        tickSeconds_.push_back(elapsedSeconds);
+        tickTimes_.push_back(GetTickCount64());
+    }
+    Sleep(setup_.tickSleepMs);
 }
 
 std::vector<std::string> RecordingClient::DriverCalls() const {

@@ -27,6 +27,7 @@ struct ClientSetup {
     bool callPrepare = true;  // a client that skips RenderThreadPool::Prepare
     uint64_t maxIterations = 64;
     DWORD prepareSleepMs = 0; // work done before OnRenderStart
+    DWORD tickSleepMs = 0;    // work done in each OnProgressTick
     RenderThreadPool::ThreadStarter starter = nullptr;
     bool julia = false;
 };
