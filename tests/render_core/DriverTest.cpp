@@ -112,29 +112,32 @@ TEST(Driver, ReportsProgressTicksWhileAPassRunsSlowly) {
     ResetHeldWorkers();
 
     HANDLE render = StartRender(client);
-    Sleep(2500);
+    while (client.TickTimes().size() < 2) {
+        Sleep(5);
+    }
     ReleaseHeldWorkers();
     ASSERT_TRUE(WaitAndClose(render, 10000));
 
+    const std::vector<uint64_t> times = client.TickTimes();
     const std::vector<int64_t> seconds = client.TickSeconds();
-    ASSERT_EQ(seconds.size(), 2u);
+    ASSERT_EQ(times.size(), 2u);
+    EXPECT_GE(times[1] - times[0], 900u) << "about one tick a second";
     EXPECT_LE(seconds[0], seconds[1]);
-    EXPECT_LE(seconds[1], 3);
     EXPECT_EQ(client.PassCompletes(), 1);
     EXPECT_EQ(client.RenderCompletes(), 1);
     // The passes' time, not the time spent before OnRenderStart.
-    EXPECT_GE(client.Seconds(), 2.4);
-    EXPECT_LT(client.Seconds(), 4.0);
+    EXPECT_GE(client.Seconds(), 1.9);
+    EXPECT_LT(client.Seconds(), 10.0);
 }
 
 TEST(Driver, ReportedTimeLeavesOutPrepareWork) {
     ClientSetup setup;
-    setup.prepareSleepMs = 600;
+    setup.prepareSleepMs = 800;
     RecordingClient client(setup);
 
     ASSERT_TRUE(RenderAndWait(client));
     EXPECT_GE(client.Seconds(), 0.0);
-    EXPECT_LT(client.Seconds(), 0.3);
+    EXPECT_LT(client.Seconds(), 0.5);
 }
 
 TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
@@ -148,7 +151,9 @@ TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
     ResetHeldWorkers();
 
     HANDLE render = StartRender(client);
-    Sleep(1300);
+    while (client.TickTimes().empty()) {
+        Sleep(5);
+    }
     RenderRunningFlag.exchange(false);
     const ULONGLONG stoppedAt = GetTickCount64();
     ASSERT_TRUE(WaitAndClose(render, 10000));
@@ -210,7 +215,7 @@ TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
     RecordingClient client(setup);
     ResetHeldWorkers();
     HANDLE render = StartRender(client);
-    Sleep(100); // the pass is being scheduled
+    WaitForHeldWorkers(1); // the pass is being scheduled
 
     const ULONGLONG start = GetTickCount64();
     EXPECT_FALSE(WaitForRenderToFinish(100, 500));
@@ -229,7 +234,7 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
     RecordingClient client(setup);
     ResetHeldWorkers();
     HANDLE render = StartRender(client);
-    Sleep(100);
+    WaitForHeldWorkers(1);
 
     RenderRunningFlag.exchange(false); // held workers go on as a kernel would: at once
     const ULONGLONG start = GetTickCount64();

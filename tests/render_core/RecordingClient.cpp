@@ -174,8 +174,10 @@ std::mutex startedLock;
 std::vector<StartedBand> started;
 
 HANDLE heldRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+std::atomic<int> heldStarted{0};
 
 unsigned __stdcall HeldWorker(void* job) {
+    ++heldStarted;
     while (RenderRunningFlag.load() && WaitForSingleObject(heldRelease, 2) == WAIT_TIMEOUT) {
     }
     return RenderWorkerThread(job);
@@ -224,6 +226,13 @@ HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsig
 
 void ResetHeldWorkers() {
     ResetEvent(heldRelease);
+    heldStarted = 0;
+}
+
+void WaitForHeldWorkers(int count) {
+    while (heldStarted.load() < count) {
+        Sleep(2);
+    }
 }
 
 void ReleaseHeldWorkers() {

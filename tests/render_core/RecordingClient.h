@@ -120,6 +120,8 @@ HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsig
 // kernel on a slow band that watches the flag.
 void ResetHeldWorkers();
 void ReleaseHeldWorkers();
+// Blocks until at least `count` held workers have started.
+void WaitForHeldWorkers(int count);
 HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
 
 // Refuse to start any thread, or only workers.
