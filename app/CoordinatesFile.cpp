@@ -1,5 +1,6 @@
 #include "app/CoordinatesFile.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
@@ -193,7 +194,12 @@ std::string FormatCoordinates(const CoordinateRecord& record)
         length += snprintf(text + length, sizeof(text) - length, "0");
     }
     snprintf(text + length, sizeof(text) - length, " %c", static_cast<char>('0' + record.formula));
-    return text;
+    // "%G" writes a '+' in the exponent of numbers from 1E64 up, which the byte check refuses:
+    // a view zoomed out that far would be saved to a file that cannot be loaded. The exponent
+    // reads the same without it.
+    std::string line = text;
+    line.erase(std::remove(line.begin(), line.end(), '+'), line.end());
+    return line;
 }
 
 bool IsCoordinateByte(unsigned char byte)

@@ -1,0 +1,207 @@
+// The co-ordinates file's text: exact format, byte check and the scanf-like reading.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "app/CoordinatesFile.h"
+
+namespace {
+
+const double kDefaultYMax = static_cast<double>(1.3f);
+
+CoordinateRecord DefaultRecord()
+{
+    CoordinateRecord record;
+    record.xMin = -2.0;
+    record.xMax = 1.0;
+    record.yMin = -kDefaultYMax;
+    record.yMax = kDefaultYMax;
+    record.formula = 2;
+    return record;
+}
+
+// Fields that a parse leaves alone keep these, so a test sees what was read.
+CoordinateRecord Sentinel()
+{
+    CoordinateRecord record;
+    record.xMin = record.xMax = record.yMin = record.yMax = 99.0;
+    record.julia = true;
+    record.juliaRe = record.juliaIm = 77.0;
+    record.formula = 42;
+    return record;
+}
+
+void ExpectSameRecord(const CoordinateRecord& expected, const CoordinateRecord& actual)
+{
+    EXPECT_EQ(expected.xMin, actual.xMin);
+    EXPECT_EQ(expected.xMax, actual.xMax);
+    EXPECT_EQ(expected.yMin, actual.yMin);
+    EXPECT_EQ(expected.yMax, actual.yMax);
+    EXPECT_EQ(expected.julia, actual.julia);
+    if (expected.julia) {
+        EXPECT_EQ(expected.juliaRe, actual.juliaRe);
+        EXPECT_EQ(expected.juliaIm, actual.juliaIm);
+    }
+    EXPECT_EQ(expected.formula, actual.formula);
+}
+
+TEST(CoordinatesFormat, DefaultViewIsTheKnownLine)
+{
+    EXPECT_EQ("-2 1 -1.2999999523162841796875 1.2999999523162841796875 0 2", FormatCoordinates(DefaultRecord()));
+}
+
+TEST(CoordinatesFormat, JuliaFileHoldsEightNumbers)
+{
+    CoordinateRecord record = DefaultRecord();
+    record.julia = true;
+    record.juliaRe = -0.75;
+    record.juliaIm = 0.1;
+    record.formula = 3;
+    EXPECT_EQ("-2 1 -1.2999999523162841796875 1.2999999523162841796875 1 -0.75 "
+              "0.1000000000000000055511151231257827021181583404541015625 3",
+              FormatCoordinates(record));
+}
+
+TEST(CoordinatesFormat, RoundTripIsExact)
+{
+    CoordinateRecord deep;
+    deep.xMin = -0.743643887037158704752191506114774;
+    deep.xMax = deep.xMin + 3.0e-14;
+    deep.yMin = 0.131825904205311970493132056385139;
+    deep.yMax = deep.yMin + 2.6e-14;
+    deep.formula = 4;
+    CoordinateRecord extremes = deep;
+    extremes.xMin = -1.0e-300;
+    extremes.xMax = 4.9406564584124654e-324;  // the smallest denormal
+    extremes.yMin = -1.7976931348623157e308;  // written as ...E308
+    extremes.yMax = 123456789.125;
+    extremes.julia = true;
+    extremes.juliaRe = 1.0 / 3.0;
+    extremes.juliaIm = -2.5e-17;
+    extremes.formula = 5;
+
+    for (const CoordinateRecord& record : {DefaultRecord(), deep, extremes}) {
+        const std::string text = FormatCoordinates(record);
+        SCOPED_TRACE(text);
+        // Large numbers keep their exponent, without the '+' a file may not hold.
+        EXPECT_EQ(std::string::npos, text.find('+'));
+        EXPECT_TRUE(CoordinateBytesValid(text));
+        CoordinateRecord read = Sentinel();
+        ASSERT_TRUE(ParseCoordinates(text, read));
+        ExpectSameRecord(record, read);
+    }
+}
+
+TEST(CoordinatesBytes, OnlyTheNumberAlphabetIsAllowed)
+{
+    const std::string line = "-2 1 -1.3 1.3 0 2";
+    struct Case {
+        std::string bytes;
+        bool valid;
+    };
+    const Case cases[] = {
+        {line, true},
+        {"1E-5 2e3 -3.25 4 0 2", true},
+        {line + "\n", false},
+        {line + "\r\n", false},
+        {"\r" + line, false},
+        {"-2 1 -1.3 1.3e+2 0 2", false},
+        {"-2 1\t-1.3 1.3 0 2", false},
+        {"-2 1 -1.3 1.3 0 x", false},
+        {line + std::string(1, '\0'), false},
+        {std::string("\x80") + line, false},
+        // A byte of 255 ends the check: nothing after it is looked at.
+        {line + "\xff\n+garbage", true},
+        {std::string("\xff\t"), true},
+        {"+\xff", false},
+        {"", true},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.valid, CoordinateBytesValid(c.bytes)) << '"' << c.bytes << '"';
+    }
+}
+
+TEST(CoordinatesParse, EndOfInputBeforeANumberIsAnInvalidFile)
+{
+    const char* cutShort[] = {
+        "",
+        "-2 1 -1.3",
+        "-2 1 -1.3 1.3",          // the Julia flag is missing
+        "-2 1 -1.3 1.3 ",
+        "-2 1 -1.3 1.3 1 0.25",   // Julia flag set, imaginary part missing
+        "-2 1 -1.3 1.3 0",        // formula missing
+        "-2 1 -1.3 1.3 1 0.25 0.5",
+    };
+    for (const char* text : cutShort) {
+        CoordinateRecord record = Sentinel();
+        EXPECT_FALSE(ParseCoordinates(text, record)) << '"' << text << '"';
+    }
+}
+
+TEST(CoordinatesParse, ReadsLikeScanf)
+{
+    struct Case {
+        const char* text;
+        CoordinateRecord expected;  // starting from Sentinel()
+    };
+    auto with = [](double xMin, double xMax, double yMin, double yMax, bool julia, double re, double im, int formula) {
+        CoordinateRecord r;
+        r.xMin = xMin, r.xMax = xMax, r.yMin = yMin, r.yMax = yMax;
+        r.julia = julia, r.juliaRe = re, r.juliaIm = im, r.formula = formula;
+        return r;
+    };
+    const Case cases[] = {
+        {"-2 1 -1.3 1.3 0 2", with(-2, 1, -1.3, 1.3, false, 0, 0, 2)},
+        {"  -2   1 -1.3 1.3 0 2   ", with(-2, 1, -1.3, 1.3, false, 0, 0, 2)},
+        {"1E-3 2e2 -.5 5. 1 -1e1 2E0 3", with(1e-3, 2e2, -0.5, 5.0, true, -10, 2, 3)},
+        // Any non-zero flag is Julia mode; the formula is taken as read.
+        {"0 1 0 1 -7 0.5 0.25 9", with(0, 1, 0, 1, true, 0.5, 0.25, 9)},
+        // A number that does not convert keeps its field; reading goes on after it.
+        {"-2 . -1 1 0 2", with(-2, 99, -1, 1, false, 0, 0, 2)},
+        {"-2 1e -1 1 0 2", with(-2, 99, -1, 1, false, 0, 0, 2)},
+        // Numbers may run together where the next one starts with a sign.
+        {"-2-1 -1 1 0 5", with(-2, -1, -1, 1, false, 0, 0, 5)},
+        // "%d" stops at the point: the formula read then meets ".5" and keeps its value.
+        {"-2 1 -1 1 0.5", with(-2, 1, -1, 1, false, 0, 0, 42)},
+        // A character nothing can start with is never passed: no end of input is seen.
+        {"e", with(99, 99, 99, 99, false, 0, 0, 42)},
+        // So is the stop byte of the byte check.
+        {"-2 1 \xff -1 1 0 2", with(-2, 1, 99, 99, false, 0, 0, 42)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        CoordinateRecord record = Sentinel();
+        EXPECT_TRUE(ParseCoordinates(c.text, record));
+        ExpectSameRecord(c.expected, record);
+    }
+}
+
+TEST(CoordinatesParse, RandomTextNeverBreaksTheReader)
+{
+    const char alphabet[] = " -.0123456789Ee";
+    std::mt19937 random(20241117);
+    std::uniform_int_distribution<int> length(0, 80);
+    std::uniform_int_distribution<int> pick(0, sizeof(alphabet) - 2);
+    std::uniform_int_distribution<int> anyByte(0, 255);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int n = length(random);
+        for (int i = 0; i < n; ++i) {
+            text.push_back(round % 4 == 0 ? static_cast<char>(anyByte(random)) : alphabet[pick(random)]);
+        }
+        CoordinateRecord record = Sentinel();
+        CoordinateBytesValid(text);
+        ParseCoordinates(text, record);
+    }
+    // A number far longer than any the program writes is not read, and costs no memory.
+    CoordinateRecord record = Sentinel();
+    const std::string huge = std::string(100000, '7') + " 1 -1 1 0 2";
+    EXPECT_TRUE(ParseCoordinates(huge, record));
+    EXPECT_EQ(99.0, record.xMin);
+    EXPECT_EQ(1.0, record.xMax);
+    EXPECT_EQ(2, record.formula);
+}
+
+}  // namespace
