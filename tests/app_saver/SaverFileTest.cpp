@@ -1,0 +1,202 @@
+// What the saver writes, driven without its dialog.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "render/Processors.h"
+#include "render/RenderRunningFlag.h"
+#include "app/LargeBitmapSaver.h"
+#include "tests/app_saver/SaverFixture.h"
+
+namespace {
+
+constexpr uint32_t kFastIterations = 200;
+
+LargeImageSettings Request(int width, int height, int threads, uint32_t iterations = kFastIterations)
+{
+    LargeImageSettings request;
+    request.width = width;
+    request.height = height;
+    request.threads = threads;
+    request.iterations = iterations;
+    return request;
+}
+
+// The picture rows of a saved BMP, top row first, without padding; checks the padding is zero.
+std::vector<uint8_t> BitmapRowsTopFirst(const std::vector<uint8_t>& file, int width, int height)
+{
+    const size_t stride = (static_cast<size_t>(width) + 3) & ~static_cast<size_t>(3);
+    std::vector<uint8_t> rows(static_cast<size_t>(width) * height);
+    for (int k = 0; k < height; ++k) {
+        const uint8_t* stored = file.data() + 1078 + k * stride;
+        memcpy(rows.data() + static_cast<size_t>(height - 1 - k) * width, stored, width);
+        for (size_t pad = width; pad < stride; ++pad) {
+            EXPECT_EQ(0, stored[pad]) << "padding of file row " << k;
+        }
+    }
+    return rows;
+}
+
+void ExpectBitmapHeader(const std::vector<uint8_t>& file, int width, int height, const RGBQUAD* palette)
+{
+    const uint32_t stride = (width + 3) & ~3;
+    ASSERT_EQ(1078u + height * stride, file.size());
+    EXPECT_EQ('B', file[0]);
+    EXPECT_EQ('M', file[1]);
+    EXPECT_EQ(file.size(), Le32(file, 2));
+    EXPECT_EQ(0u, Le32(file, 6));
+    EXPECT_EQ(1078u, Le32(file, 10));
+    EXPECT_EQ(40u, Le32(file, 14));
+    EXPECT_EQ(static_cast<uint32_t>(width), Le32(file, 18));
+    EXPECT_EQ(static_cast<uint32_t>(height), Le32(file, 22));
+    EXPECT_EQ(1, Le16(file, 26));
+    EXPECT_EQ(8, Le16(file, 28));
+    EXPECT_EQ(0u, Le32(file, 30));
+    EXPECT_EQ(height * stride, Le32(file, 34));
+    EXPECT_EQ(0u, Le32(file, 38));
+    EXPECT_EQ(0u, Le32(file, 42));
+    EXPECT_EQ(256u, Le32(file, 46));
+    EXPECT_EQ(256u, Le32(file, 50));
+    EXPECT_EQ(0, memcmp(file.data() + 54, palette, 255 * 4)) << "colours 0..254 of the palette window";
+    EXPECT_EQ(0u, Le32(file, 54 + 255 * 4)) << "index 255 is black in every file";
+}
+
+// A progress bar for the saver to set up, in a window that stands in for its dialog.
+struct ProgressHost {
+    HWND window = nullptr;
+    HWND bar = nullptr;
+    HWND status = nullptr;
+    ProgressHost()
+    {
+        INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+        InitCommonControlsEx(&controls);
+        window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+        bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD, 0, 0, 50, 10, window, nullptr, nullptr, nullptr);
+        status = CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD, 0, 0, 0, 0, window, nullptr, nullptr, nullptr);
+    }
+    ~ProgressHost()
+    {
+        LargeBitmapSaverInstance.DetachDialog();
+        LargeBitmapSaverInstance.Init(nullptr, nullptr, nullptr, nullptr);
+        DestroyWindow(window);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        }
+    }
+};
+
+} // namespace
+
+TEST(LargeBitmapSaver, TenRowsInFourThreadsMakeThreePasses)
+{
+    const View view = LopsidedView();
+    const WindowRenderSettings look = TestLook();
+    const MemoryPicture reference = RenderInMemory(view, 7, 10, kFastIterations, look);
+
+    {
+        ProgressHost host;
+        LargeBitmapSaver& saver = LargeBitmapSaverInstance;
+        saver.Init(nullptr, host.window, host.bar, host.status);
+        const std::string path = TempPath("saver-ten-rows.bmp");
+        ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(7, 10, 4), LargeImageFileType::Bitmap));
+        FILE* file = fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, file);
+        RenderRunningFlag.exchange(true);
+        ASSERT_TRUE(saver.StartWith(look, view, file));
+        PBRANGE range{};
+        SendMessageA(host.bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
+        EXPECT_EQ(0, range.iLow);
+        EXPECT_EQ(3, range.iHigh) << "one step per pass";
+        ASSERT_TRUE(saver.WaitUntilIdle(30000));
+        EXPECT_EQ(3, saver.GetPassesWritten());
+        EXPECT_FALSE(saver.LastSaveFailed());
+
+        const std::vector<uint8_t> bytes = ReadWholeFile(path);
+        ExpectBitmapHeader(bytes, 7, 10, look.palette);
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(reference.indices, BitmapRowsTopFirst(bytes, 7, 10));
+    }
+
+    const std::string jpegPath = TempPath("saver-ten-rows.jpg");
+    ASSERT_TRUE(SaveWithoutDialog(Request(7, 10, 4), LargeImageFileType::Jpeg, view, look, jpegPath));
+    DecodedJpeg jpeg;
+    ASSERT_TRUE(DecodeJpeg(jpegPath, &jpeg));
+    EXPECT_EQ(7, jpeg.width);
+    EXPECT_EQ(10, jpeg.height) << "every row reached libjpeg, the short last pass included";
+    EXPECT_EQ(3, LargeBitmapSaverInstance.GetPassesWritten());
+}
+
+TEST(LargeBitmapSaver, WideBitmapAndJpegShowTheEnginesPictureTheSameWayUp)
+{
+    // 3001 columns: each BMP row has three bytes of padding. The picture differs top and
+    // bottom, and holds points inside the set (index 255), which are black in both files
+    // although the Rainbow window's entry 255 is red.
+    constexpr int kWidth = 3001;
+    constexpr int kHeight = 48;
+    const View view = LopsidedView();
+    const WindowRenderSettings look = TestLook();
+    ASSERT_EQ(255, look.palette[255].rgbRed);
+    ASSERT_EQ(0, look.palette[255].rgbGreen);
+    const MemoryPicture reference = RenderInMemory(view, kWidth, kHeight, kFastIterations, look);
+    size_t inside = 0;
+    for (uint8_t index : reference.indices) {
+        inside += index == 255;
+    }
+    ASSERT_GT(inside, reference.indices.size() / 20);
+    const int threads = CountLogicalProcessors();
+
+    const std::string bmpPath = TempPath("saver-wide.bmp");
+    ASSERT_TRUE(SaveWithoutDialog(Request(kWidth, kHeight, threads), LargeImageFileType::Bitmap, view, look,
+                                  bmpPath));
+    const std::vector<uint8_t> bmp = ReadWholeFile(bmpPath);
+    ExpectBitmapHeader(bmp, kWidth, kHeight, look.palette);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(reference.indices, BitmapRowsTopFirst(bmp, kWidth, kHeight));
+
+    const std::string jpegPath = TempPath("saver-wide.jpg");
+    ASSERT_TRUE(SaveWithoutDialog(Request(kWidth, kHeight, threads), LargeImageFileType::Jpeg, view, look,
+                                  jpegPath));
+    DecodedJpeg jpeg;
+    ASSERT_TRUE(DecodeJpeg(jpegPath, &jpeg));
+    ASSERT_EQ(kWidth, jpeg.width);
+    ASSERT_EQ(kHeight, jpeg.height);
+    const std::vector<uint8_t> expected = SmoothRgb(reference, look.palette);
+    const double upright = MeanRgbDifference(jpeg.rgb, expected, kWidth, kHeight, false);
+    const double flipped = MeanRgbDifference(jpeg.rgb, expected, kWidth, kHeight, true);
+    EXPECT_LT(upright, 6.0) << "quality 100 leaves only compression noise";
+    EXPECT_GT(flipped, 4 * upright) << "the JPEG is stored top row first";
+}
+
+TEST(LargeBitmapSaver, OneSaveAtATime)
+{
+    // A slow save: cubed formula, a strip through the set at a high iteration limit.
+    View slow{};
+    slow.xMin = -1.5;
+    slow.xMax = 0.3;
+    slow.yMax = 0.05;
+    slow.yMin = -0.05;
+    slow.UpdateSpans();
+    LargeBitmapSaver& saver = LargeBitmapSaverInstance;
+    ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(2000, 20, 1, 4000000), LargeImageFileType::Bitmap));
+    EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Bitmap))
+        << "reserved, not yet started";
+    const std::string path = TempPath("saver-first.bmp");
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    RenderRunningFlag.exchange(true);
+    ASSERT_TRUE(saver.StartWith(TestLook(3), slow, file));
+    EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Jpeg));
+    EXPECT_FALSE(saver.StartWith(TestLook(), slow, nullptr)) << "no claim, no start";
+    EXPECT_TRUE(saver.IsBusy());
+
+    RenderRunningFlag.exchange(false);
+    ASSERT_TRUE(saver.WaitUntilIdle(30000));
+    EXPECT_EQ(20, saver.GetPassesWritten()) << "a stopped save still writes every pass";
+    EXPECT_EQ(1078u + 20 * 2000, ReadWholeFile(path).size());
+    EXPECT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Jpeg));
+    saver.CancelReservation();
+    EXPECT_FALSE(saver.IsBusy());
+}
