@@ -13,9 +13,10 @@
 
 namespace {
 
-// A stopped render's kernels return within a pixel; its threads then only need their sent
-// messages answered, which JoinRenderThread does. Seconds of waiting mean something is stuck.
-constexpr DWORD kSaveJoinTimeoutMs = 5000;
+// A stopped render's kernels return after the pixel they are on, and its threads need their
+// sent messages answered meanwhile, which JoinRenderThread does. A pixel can take seconds at
+// an iteration limit of billions; a minute means the render is not ending.
+constexpr DWORD kSaveJoinTimeoutMs = 60000;
 constexpr int kCycleFrames = 256;
 constexpr size_t kExtensionLength = 4;  // ".jpg", ".bmp", ".dat" of the chosen name
 
@@ -52,9 +53,15 @@ bool SettleRenderBeforeSave(ZorbGUI& gui)
         return true;
     }
     SetRenderRunning(false);
+    const HCURSOR cursor = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
     const bool ended = gui.JoinRenderThread(kSaveJoinTimeoutMs);
+    SetCursor(cursor);
     // The stopped picture is partial: draw it again once the save is done.
     gui.RequestRedraw();
+    if (!ended) {
+        MessageBoxA(nullptr, "The picture is still being drawn, so it was not saved.", gui.GetTitle(),
+                    MB_ICONWARNING);
+    }
     return ended;
 }
 

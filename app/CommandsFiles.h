@@ -16,6 +16,7 @@ void SaveCycleRangeToFiles(ZorbGUI& gui, const char* path, bool bitmap);
 bool CycleFrameName(const char* path, int frame, bool bitmap, char* name, size_t nameSize);
 
 // Before a save reads the window's picture: a render still running would write rows while
-// they are read. Stops it and waits for its threads (answering what they send meanwhile).
-// False when it did not end in time; the picture is then not to be read.
+// they are read. Stops it, waits for its threads (answering what they send meanwhile) and asks
+// for the picture to be drawn again. False, after telling the user, when it did not end in
+// time; the picture is then not to be read.
 bool SettleRenderBeforeSave(ZorbGUI& gui);
