@@ -1,7 +1,8 @@
 // Answers a message box for the update flow tests, as a user would, and reports what it showed.
 //   updater_box_answer <caption> yes|no|ok <timeout ms>   answer the box; exit 1 when none came
 //   updater_box_answer <caption> none <timeout ms>        exit 1 when such a box came after all
-//   updater_box_answer --close <window title> <timeout ms> post WM_CLOSE to that top-level window
+//   updater_box_answer --close <window title> <timeout ms> <program path>
+//                                                          post WM_CLOSE to that program's window
 // It prints the box's text and its owner's title as hex lines: TEXT <hex>, OWNER <hex or ->.
 #include <windows.h>
 
@@ -62,6 +63,62 @@ HWND WaitForWindow(const char* className, const char* title, DWORD timeoutMs)
     }
 }
 
+struct WindowSearch
+{
+    const char* title;
+    std::string program;
+    HWND found;
+};
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c + 32);
+        }
+    }
+    return text;
+}
+
+// Only the window of the program in question: other tests may run the same program at once.
+BOOL CALLBACK FindProgramWindow(HWND window, LPARAM user)
+{
+    WindowSearch& search = *reinterpret_cast<WindowSearch*>(user);
+    if (!IsWindowVisible(window) || WindowText(window) != search.title) {
+        return TRUE;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == NULL) {
+        return TRUE;
+    }
+    char image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    BOOL named = QueryFullProcessImageNameA(process, 0, image, &size);
+    CloseHandle(process);
+    if (named && Lower(image) == search.program) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForProgramWindow(const char* title, const char* program, DWORD timeoutMs)
+{
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(program, MAX_PATH, full, NULL);
+    WindowSearch search = {title, Lower(full), NULL};
+    DWORD start = GetTickCount();
+    for (;;) {
+        EnumWindows(FindProgramWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found != NULL || GetTickCount() - start >= timeoutMs) {
+            return search.found;
+        }
+        Sleep(kPollMs);
+    }
+}
+
 void Report(HWND box)
 {
     std::string text;
@@ -81,19 +138,19 @@ void Press(HWND box, int id)
 
 int main(int argc, char** argv)
 {
-    if (argc != 4) {
-        fprintf(stderr, "usage: updater_box_answer <caption> yes|no|ok|none <timeout ms>\n");
-        return 2;
-    }
-    DWORD timeoutMs = static_cast<DWORD>(atol(argv[3]));
-    if (strcmp(argv[1], "--close") == 0) {
-        HWND window = WaitForWindow(NULL, argv[2], timeoutMs);
+    if (argc == 5 && strcmp(argv[1], "--close") == 0) {
+        HWND window = WaitForProgramWindow(argv[2], argv[4], static_cast<DWORD>(atol(argv[3])));
         if (window == NULL) {
             return 1;
         }
         PostMessageA(window, WM_CLOSE, 0, 0);
         return 0;
     }
+    if (argc != 4) {
+        fprintf(stderr, "usage: updater_box_answer <caption> yes|no|ok|none <timeout ms>\n");
+        return 2;
+    }
+    DWORD timeoutMs = static_cast<DWORD>(atol(argv[3]));
     std::string mode = argv[2];
     HWND box = WaitForWindow("#32770", argv[1], timeoutMs);
     if (box == NULL) {

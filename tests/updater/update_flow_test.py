@@ -132,8 +132,10 @@ class Flow:
                     owner = None if value == "-" else bytes.fromhex(value).decode("latin-1")
         return rc, text, owner
 
-    def close_window(self, title, timeout_ms):
-        return subprocess.run([self.args.wine, self.args.answer, "--close", title, str(timeout_ms)], env=self.env,
+    def close_window(self, title, timeout_ms, program):
+        windows_path = "Z:" + os.path.abspath(program).replace("/", "\\")
+        return subprocess.run([self.args.wine, self.args.answer, "--close", title, str(timeout_ms), windows_path],
+                              env=self.env,
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                               timeout=timeout_ms / 1000 + 30).returncode
 
@@ -298,7 +300,8 @@ def case_real_program(flow):
                                              PROGRAM_TITLE, ["windowed"], "newZorb")
     # The restarted program opens its window again ("windowed" came back as OriginalCLI) and
     # makes no further request; closing it ends the case.
-    check(flow.close_window(PROGRAM_TITLE, 30000) == 0, "the program was not started again")
+    check(flow.close_window(PROGRAM_TITLE, 30000, os.path.join(folder, exe_name)) == 0,
+          "the program was not started again")
     time.sleep(2)
     check_requests(server, ["/version", "/dl/major"], "newZorb")
 
