@@ -56,6 +56,15 @@ TEST(MaxIterationsDialog, ShowsTheLimitAndSetsItOnOk)
     gui->SetMaxIterations(512);
 }
 
+BOOL CALLBACK FindPictureControl(HWND child, LPARAM found)
+{
+    if (SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 TEST(AboutDialog, ShowsNameVersionAndPicture)
 {
     for (bool closeBox : {false, true}) {
@@ -64,16 +73,7 @@ TEST(AboutDialog, ShowsNameVersionAndPicture)
         DialogDriver driver("About NewZorb", [&](HWND dialog) {
             text = WindowText(dialog, DialogResource::AboutText);
             HWND pictureControl = nullptr;
-            EnumChildWindows(
-                dialog,
-                [](HWND child, LPARAM found) -> BOOL {
-                    if (SendMessageA(child, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0) {
-                        *reinterpret_cast<HWND*>(found) = child;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&pictureControl));
+            EnumChildWindows(dialog, FindPictureControl, reinterpret_cast<LPARAM>(&pictureControl));
             if (pictureControl != nullptr) {
                 auto bitmap = reinterpret_cast<HBITMAP>(SendMessageA(pictureControl, STM_GETIMAGE, IMAGE_BITMAP, 0));
                 GetObjectA(bitmap, sizeof(picture), &picture);
