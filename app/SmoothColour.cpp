@@ -2,6 +2,9 @@
 
 #include <cmath>
 
+// Every step is a float variable: the x86 build rounds each one to float (-ffloat-store), as
+// SSE does on x64, so both builds give the same colours.
+
 namespace {
 
 constexpr uint8_t kInsideIndex = 255;
@@ -13,16 +16,20 @@ inline float MinOf(float a, float b) { return a < b ? a : b; }
 // about 22.83 up.
 float BlendFactor(float smoothValue)
 {
-    const float d = std::sqrt(smoothValue) - 2.0f;
+    const float modulus = std::sqrt(smoothValue);
+    const float d = modulus - 2.0f;
     const float m = MinOf(d, 4.0f);
-    return MinOf(1.2f * std::sqrt(m * 0.25f), 1.0f);
+    const float root = std::sqrt(m * 0.25f);
+    const float t = 1.2f * root;
+    return MinOf(t, 1.0f);
 }
 
 }  // namespace
 
 int BlendChannel(int from, int to, float t)
 {
-    const float v = (static_cast<float>(to) - static_cast<float>(from)) * t + static_cast<float>(from);
+    const float scaled = (static_cast<float>(to) - static_cast<float>(from)) * t;
+    const float v = scaled + static_cast<float>(from);
     if (v >= 255.0f) {
         return 255;
     }

@@ -12,3 +12,8 @@ set(APP_FILES_SOURCES
     ${ZORB_ROOT}/app/MaxIterationsDialog.cpp
     ${ZORB_ROOT}/app/SmoothColour.cpp
 )
+
+# x87 keeps float intermediates wider than float; the JPEG colours must not depend on the build.
+if(ZORB_ARCH STREQUAL "x86")
+    set_source_files_properties(${ZORB_ROOT}/app/SmoothColour.cpp PROPERTIES COMPILE_OPTIONS "-ffloat-store")
+endif()
