@@ -3,6 +3,7 @@
 #include "app/ZorbGUI.h"
 
 #include "app/AboutDialog.h"
+#include "app/LargeImageDialog.h"
 #include "app/MaxIterationsDialog.h"
 #include "app/PaletteCycle.h"
 #include "app/resources/resource.h"
@@ -103,7 +104,7 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case CommandId::SaveCoords: SaveCoordinates(); return 0;
     case CommandId::SaveImage: SaveImage(); return 0;
     case CommandId::SaveCycleRange: SaveCycleRange(); return 0;
-    case CommandId::SaveLargeImage: return 0;
+    case CommandId::SaveLargeImage: OpenSaveLargeImageDialog(instance, window); return 0;
     case CommandId::Exit: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
     case CommandId::FormulaLambda: SetLambdaAtPoint(lParam); return 0;
     case CommandId::FormulaNormal: SelectFormula(id, FormulaNormal); return 0;

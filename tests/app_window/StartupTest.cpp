@@ -63,7 +63,7 @@ const char kAvxText[] = "AVX instructions are not supported on this computer, la
 const char kIntrinsicText[] =
     "Intrinsic instructions are not supported on this computer, launching the SSE executable instead";
 
-std::string ProgramDir()
+[[maybe_unused]] std::string ProgramDir()
 {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -72,7 +72,7 @@ std::string ProgramDir()
     return folder;
 }
 
-std::string ReadMarker(const std::string& program, DWORD timeoutMs)
+[[maybe_unused]] std::string ReadMarker(const std::string& program, DWORD timeoutMs)
 {
     const std::string path = ProgramDir() + program + ".started";
     const DWORD start = GetTickCount();

@@ -637,6 +637,41 @@ TEST_F(MainWindowTest, StopCommandsClearTheRunningFlag)
     EXPECT_EQ(SendMessageA(gui->hwnd, WM_COMMAND, CommandId::NoOperation, 0), 0);
 }
 
+TEST_F(MainWindowTest, CommandsKeysAndButtonsOpenTheirDialogs)
+{
+    struct Case {
+        const char* name;
+        bool key;
+        int code;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"About", false, CommandId::About, "About NewZorb"},
+        {"F1", true, VK_F1, "About NewZorb"},
+        {"About button", false, ToolbarButtonId::About, "About NewZorb"},
+        {"Max Iterations", false, CommandId::MaxIterations, "Enter Maximum Iterations"},
+        {"Save Large Image", false, CommandId::SaveLargeImage, "Save Large Image Directly To Disk"},
+        {"Load Co-ords button", false, ToolbarButtonId::OpenCoords, "Open Existing Fractal..."},
+        {"Save Co-ords", false, CommandId::SaveCoords, "Save Fractal as ..."},
+        {"Save Image button", false, ToolbarButtonId::SaveImage, "Save Fractal as ..."},
+        {"Save Cycle Range", false, CommandId::SaveCycleRange, "Save Sequence as ..."},
+    };
+    const uint64_t iterations = gui->maxIterations;
+    const View before = gui->view;
+    for (const Case& c : cases) {
+        MessageBoxAnswerer answer(c.caption, IDCANCEL);
+        if (c.key) {
+            SendKey(gui, static_cast<WPARAM>(c.code));
+        } else {
+            SendCommand(gui, c.code);
+        }
+        EXPECT_TRUE(answer.Wait(5000)) << c.name;
+    }
+    EXPECT_EQ(gui->maxIterations, iterations);
+    EXPECT_EQ(gui->view.xMin, before.xMin);
+    ASSERT_TRUE(WaitForRender(gui));
+}
+
 TEST_F(MainWindowTest, ResizingRefitsTheViewAndStaysInsideTheBuffers)
 {
     RECT original;
