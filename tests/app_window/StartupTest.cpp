@@ -162,6 +162,40 @@ TEST(Startup, DecisionOfThisBuild)
     EXPECT_EQ(ThisBuildsChoice(DetectSimdBits()).program, nullptr);
 }
 
+// The entry path of this build on this machine: the probe's answer opens the window, the first
+// render reports the build's vector width, and WM_CLOSE ends the message loop with 0.
+struct FirstRenderWatch {
+    static std::string report;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
+    {
+        ZorbGUI* gui = ZorbGUI::GetInstance();
+        if (gui->hwnd == nullptr || gui->IsRenderActive() || gui->renderDue) {
+            return;
+        }
+        const std::string text = StatusText(gui, StatusPart::RenderInfo);
+        if (text.find("NumBits:") == std::string::npos) {
+            return;
+        }
+        KillTimer(nullptr, id);
+        report = text;
+        PostMessageA(gui->hwnd, WM_CLOSE, 0, 0);
+    }
+};
+std::string FirstRenderWatch::report;
+
+TEST(Startup, ThisMachineOpensTheWindowOfThisBuild)
+{
+    const int bits = DetectSimdBits();
+    const FallbackChoice choice = ThisBuildsChoice(bits);
+    ASSERT_EQ(choice.program, nullptr);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &FirstRenderWatch::OnTimer);
+    EXPECT_EQ(RunStartup("windowed", bits, choice), 0);
+    KillTimer(nullptr, timer);
+    const int expected = kBuildAvx ? 256 : kBuildSse2 ? 128 : 64;
+    EXPECT_NE(FirstRenderWatch::report.find(" NumBits:" + std::to_string(expected) + " "), std::string::npos)
+        << FirstRenderWatch::report;
+}
+
 TEST(Startup, ProgramFolderKeepsTheLastBackslash)
 {
     char folder[16];
