@@ -94,6 +94,7 @@ void LargeBitmapSaver::CancelReservation()
 bool LargeBitmapSaver::Start(const View& from, FILE* output)
 {
     if (gui == nullptr) {
+        CancelReservation();
         return false;
     }
     return StartWith(CopyWindowRenderSettings(*gui), from, output);
