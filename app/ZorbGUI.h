@@ -103,7 +103,7 @@ public:
     // Draws the last finished picture into any DC at (0, imageTop); what WM_PAINT shows.
     void PaintImage(HDC dc);
 
-    // ---- Messages and mouse input (ZorbGUIMessages.cpp) ----
+    // ---- Messages (ZorbGUIMessages.cpp) and mouse input (ZorbGUIMouse.cpp) ----
     static LRESULT WndProc(ZorbGUI* gui, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnDestroy();
     LRESULT OnSize();
@@ -157,7 +157,7 @@ public:
     void SelectPalette(int menuId, int palette);
     void CycleStep();
 
-    // ---- Co-ordinates file and picture saves (defined by the file commands' sources) ----
+    // ---- Co-ordinates file and picture saves (CoordinatesCommands.cpp, CommandsFiles.cpp) ----
     void LoadCoordinates();
     void SaveCoordinates();
     void SaveImage();
