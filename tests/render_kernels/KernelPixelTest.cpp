@@ -1,0 +1,150 @@
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "KernelTestSupport.h"
+#include "render/LambdaConstant.h"
+
+namespace {
+
+constexpr double kStep = 1.0 / 1024; // exact, and small enough to keep a whole group near one point
+constexpr int kAnyIndex = -1;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// One pixel, x = 0 and y = 1, standing for re + im*i (set mode) or starting z there (Julia).
+struct PixelCase {
+    const char* name;
+    int formula;
+    double re;
+    double im;
+    bool julia;
+    double juliaRe;
+    double juliaIm;
+    uint64_t limit;
+    bool linear;
+    int index;          // kAnyIndex: not checked
+    float smooth;       // checked to 1e-5 relative; NaN: must be NaN
+    int limitQueries;   // GetMaxIterations calls: 0 when the known-inside test settles it
+};
+
+// Orbits worked out by hand.
+const PixelCase kPixelCases[] = {
+    // z^2 + c at c = 1: |z|^2 is 0, 1, then 4, which is not below 4: two tests inside.
+    {"Power2EscapesAtThirdTest", 2, 1, 0, false, 0, 0, 100, true, 2, 4.0f, 1},
+    {"Power2ProgressiveMapping", 2, 1, 0, false, 0, 0, 100, false, 5, 4.0f, 1},
+    {"LimitZeroGivesIndexZero", 2, 1, 0, false, 0, 0, 0, true, 0, 0.0f, 1},
+    {"LimitOneGivesInside", 2, 1, 0, false, 0, 0, 1, true, 255, 0.0f, 1},
+    {"LimitTwoGivesInside", 2, 1, 0, false, 0, 0, 2, true, 255, 0.0f, 1},
+    {"LeavingAtLastAllowedTestIsInside", 2, 1, 0, false, 0, 0, 3, true, 255, 0.0f, 1},
+    {"LimitFourLetsItEscape", 2, 1, 0, false, 0, 0, 4, true, 2, 4.0f, 1},
+    // A float kernel caps the limit at 2^32 - 1 rather than wrapping it to 0 or 1.
+    {"LimitTwoToThe32", 2, 1, 0, false, 0, 0, 1ull << 32, true, 2, 4.0f, 1},
+    {"LimitTwoToThe32PlusOne", 2, 1, 0, false, 0, 0, (1ull << 32) + 1, true, 2, 4.0f, 1},
+    {"LimitLargest", 2, 1, 0, false, 0, 0, UINT64_MAX, true, 2, 4.0f, 1},
+    // Known inside: no iteration and no GetMaxIterations.
+    {"OriginKnownInside", 2, 0, 0, false, 0, 0, 100, true, 255, 0.0f, 0},
+    {"BulbCentreKnownInside", 2, -1, 0, false, 0, 0, 100, true, 255, 0.0f, 0},
+    {"BulbTestAtMinus076", 2, -0.76, 0, false, 0, 0, 100, true, 255, 0.0f, 0},
+    {"CardioidTestAtMinus074", 2, -0.74, 0, false, 0, 0, 100, true, 255, 0.0f, 0},
+    // (-0.75 + 1)^2 = 0.0625 is not below 0.0625, and the cardioid test is not tried.
+    {"BulbTestIsStrict", 2, -0.75, 0, false, 0, 0, 100, true, 255, 0.0f, 1},
+    {"CardioidEdgeIsIterated", 2, 0.25, 0.5, false, 0, 0, 100, true, 255, 0.0f, 1},
+    // Julia mode never takes the shortcut, even with the pixel at 0.
+    {"JuliaOriginIsIterated", 2, 0, 0, true, -0.1, 0.1, 100, true, 255, 0.0f, 1},
+    {"JuliaStartOutsideRadius", 2, 3, 0, true, -0.8, 0.156, 100, true, 0, 9.0f, 1},
+    {"JuliaStartOutsideLimitTwo", 2, 3, 0, true, -0.8, 0.156, 2, true, 0, 9.0f, 1},
+    // 1 + i cubed is -2 + 2i (|z|^2 = 8); to the fourth power -4 (|z|^2 = 16).
+    {"Power3Step", 3, 1, 1, true, 0, 0, 100, true, 1, 8.0f, 1},
+    {"Power4Step", 4, 1, 1, true, 0, 0, 100, true, 1, 16.0f, 1},
+    // 0 is a fixed point of lambda * (z - z^2).
+    {"LambdaFixedPoint", 1, 0, 0, false, 0, 0, 100, true, 255, 0.0f, 1},
+    {"LambdaStartOnRadius", 1, 2, 0, false, 0, 0, 100, true, 0, 4.0f, 1},
+    // exp: 0 -> 1 -> e, |z|^2 = e^2 at the third test.
+    {"ExpFromZero", 5, 0, 0, false, 0, 0, 100, true, 2, 7.389056f, 1},
+    {"ExpJuliaStartsAtPixel", 5, 0, 0, true, 3, 3, 100, true, 2, 7.389056f, 1},
+    // z = 0 passes the first test; then z = c = NaN fails the ordered test: escaped.
+    {"NaNCountsAsEscaped", 2, kNaN, 0, false, 0, 0, 100, true, 1, std::numeric_limits<float>::quiet_NaN(), 1},
+};
+
+Scene PointScene(const PixelCase& c)
+{
+    Scene scene;
+    // Pixel (0, 1) stands for (xMin, stepY - yMax).
+    scene.view = MakeView(c.re, c.re + kStep, kStep - c.im - kStep, kStep - c.im, 1, 1);
+    scene.colEnd = 1;
+    scene.rowStart = 0;
+    scene.rowEnd = 1;
+    scene.julia = c.julia;
+    scene.juliaRe = c.juliaRe;
+    scene.juliaIm = c.juliaIm;
+    scene.maxIterations = c.limit;
+    scene.linear = c.linear;
+    return scene;
+}
+
+class KernelPixelTest : public LaneKindTest {};
+
+TEST_P(KernelPixelTest, HandWorkedPixels)
+{
+    const LaneKind& kind = GetParam();
+    for (const PixelCase& c : kPixelCases) {
+        SCOPED_TRACE(c.name);
+        const RecordingClient client = RunKernel(kind.Kernel(c.formula), PointScene(c));
+        ASSERT_EQ(client.events.size(), 1u);
+        const KernelEvent& pixel = client.events[0];
+        EXPECT_FALSE(pixel.progress);
+        EXPECT_EQ(pixel.x, 0u);
+        EXPECT_EQ(pixel.y, 1u);
+        if (c.index != kAnyIndex) {
+            EXPECT_EQ(pixel.index, c.index);
+        }
+        if (std::isnan(c.smooth)) {
+            EXPECT_TRUE(std::isnan(pixel.smooth));
+        } else {
+            EXPECT_NEAR(pixel.smooth, c.smooth, 1e-5 * c.smooth);
+        }
+        EXPECT_EQ(client.calls.linearColouring, pixel.index == 255 ? 0 : 1);
+        EXPECT_EQ(client.calls.maxIterations, c.limitQueries);
+        EXPECT_EQ(client.calls.getView, 1);
+        EXPECT_EQ(client.calls.isJulia, 1);
+        EXPECT_EQ(client.calls.juliaRe, c.julia ? 1 : 0);
+        EXPECT_EQ(client.calls.juliaIm, c.julia ? 1 : 0);
+    }
+}
+
+// Lambda 0.3 + 0.2i: the pixel at 2.85 + 0.55i is outside at the first two tests and inside from
+// the third on, while its left neighbour at 1.85 + 0.55i keeps the group going. In a group the
+// pixel is counted for the four tests it is inside before the limit of 6 steps ends the loop,
+// and keeps the |z|^2 of its last test; alone it escapes at once.
+TEST_P(KernelPixelTest, GroupedLaneThatComesBackIsCountedUpToTheLimit)
+{
+    const LaneKind& kind = GetParam();
+    const ComplexConstant saved = LambdaConstant;
+    LambdaConstant = {0.3, 0.2};
+    Scene scene;
+    scene.view = MakeView(1.85, 3.85, -0.55, 0.45, 2, 1);
+    scene.colEnd = 2;
+    scene.rowStart = 0;
+    scene.rowEnd = 1;
+    scene.maxIterations = 6;
+    const RecordingClient client = RunKernel(kind.Kernel(1), scene);
+    LambdaConstant = saved;
+    ASSERT_EQ(client.events.size(), 2u);
+    const KernelEvent& pixel = client.events[1];
+    ASSERT_EQ(pixel.x, 1u);
+    if (kind.width == 1) {
+        EXPECT_EQ(pixel.index, 0);
+        EXPECT_NEAR(pixel.smooth, 2.85 * 2.85 + 0.55 * 0.55, 1e-5);
+    } else {
+        EXPECT_EQ(pixel.index, 4);
+        EXPECT_GT(pixel.smooth, 0.0f);
+        EXPECT_LT(pixel.smooth, 4.0f);
+    }
+}
+
+ZORB_INSTANTIATE_FOR_LANE_KINDS(KernelPixelTest);
+
+} // namespace
