@@ -1,0 +1,177 @@
+// Render benchmark: fixed views through the real RenderDriverThread, for every kernel family
+// of this build, with one thread and with every logical processor. Prints one line per case.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "BenchClient.h"
+#include "render/BuildConfig.h"
+#include "render/Processors.h"
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kWidth = 1280;
+constexpr int kHeight = 960;
+
+struct BenchView {
+    const char* name;
+    int formula;
+    double xMin, xMax, yMin, yMax;
+    uint64_t maxIterations;
+};
+
+const BenchView kViews[] = {
+    // The window's start-up picture and iteration limit.
+    {"default", 2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512},
+    // Seahorse valley: nearly every pixel near the boundary, long orbits.
+    {"seahorse", 2, -0.75, -0.74, 0.10925, 0.11675, 2000},
+    {"exp", 5, -4.0, 4.0, -3.0, 3.0, 64},
+};
+
+const char* BuildName()
+{
+    return kBuildAvx ? "Avx" : kBuildSse2 ? "Sse" : "Scalar";
+}
+
+const char* LaneName(LaneFamily family)
+{
+    switch (family) {
+    case LaneFamily::kScalarFloat: return "FloatLane";
+    case LaneFamily::kScalarDouble: return "DoubleLane";
+    case LaneFamily::kVectorFloat: return kBuildAvx ? "Float8Lane" : "Float4Lane";
+    case LaneFamily::kVectorDouble: return kBuildAvx ? "Double4Lane" : "Double2Lane";
+    default: return "?";
+    }
+}
+
+LaneFamily ScalarOf(LaneFamily family)
+{
+    return family == LaneFamily::kVectorFloat || family == LaneFamily::kScalarFloat ? LaneFamily::kScalarFloat
+                                                                                     : LaneFamily::kScalarDouble;
+}
+
+struct Result {
+    const BenchView* view;
+    LaneFamily family;
+    int threads;
+    double medianMs;
+    uint64_t checksum; // differs between thread counts: each band accumulates its own rows
+};
+
+bool Measure(const BenchView& view, LaneFamily family, int threads, Result* result)
+{
+    BenchRender render;
+    render.view.xMin = view.xMin;
+    render.view.xMax = view.xMax;
+    render.view.yMin = view.yMin;
+    render.view.yMax = view.yMax;
+    render.width = kWidth;
+    render.height = kHeight;
+    render.formula = view.formula;
+    render.maxIterations = view.maxIterations;
+    render.family = family;
+    render.threads = threads;
+    BenchClient client(render);
+    std::vector<double> ms;
+    for (int run = 0; run < kRuns; ++run) {
+        if (!client.Run()) {
+            return false;
+        }
+        ms.push_back(client.WallSeconds() * 1000.0);
+    }
+    std::sort(ms.begin(), ms.end());
+    *result = Result{&view, family, threads, ms[kRuns / 2], client.Checksum()};
+    return true;
+}
+
+const Result* Find(const std::vector<Result>& results, const BenchView* view, LaneFamily family, int threads)
+{
+    for (const Result& r : results) {
+        if (r.view == view && r.family == family && r.threads == threads) {
+            return &r;
+        }
+    }
+    return nullptr;
+}
+
+void PrintRatio(const char* label, const Result* numerator, const Result& result)
+{
+    if (numerator) {
+        std::printf("  %s %6.2fx", label, numerator->medianMs / result.medianMs);
+    } else {
+        std::printf("  %s     -  ", label);
+    }
+}
+
+// The picture the window would render at 16000 x 16000, bands cut as the window cuts them.
+void RunLargeCase(int threads)
+{
+    BenchRender render;
+    render.view.xMin = -1.5;
+    render.view.xMax = 0.5;
+    render.view.yMin = -1.0;
+    render.view.yMax = 1.0;
+    render.width = 16000;
+    render.height = 16000;
+    render.formula = 2;
+    render.maxIterations = 50;
+    render.family = LaneFamily::kAsPrepared;
+    render.threads = threads;
+    BenchClient client(render);
+    client.Run();
+    const RenderStats& stats = client.Stats();
+    const LaneFamily family = stats.simd ? (stats.useFloat ? LaneFamily::kVectorFloat : LaneFamily::kVectorDouble)
+                                         : (stats.useFloat ? LaneFamily::kScalarFloat : LaneFamily::kScalarDouble);
+    std::printf("%-6s %-11s formula 2 large-16000 threads %2d  wall %9.1f ms  render %9.1f ms  %7.1f Mpix/s  rows/band %d\n",
+                BuildName(), LaneName(family), stats.threadCount, client.WallSeconds() * 1000.0,
+                client.RenderSeconds() * 1000.0, 256.0 / client.WallSeconds(), 16000 / (4 * stats.threadCount));
+}
+
+} // namespace
+
+int main()
+{
+    const int all = CountLogicalProcessors();
+    std::vector<LaneFamily> families = {LaneFamily::kScalarFloat, LaneFamily::kScalarDouble};
+    if (!kBuildScalar) {
+        families.push_back(LaneFamily::kVectorFloat);
+        families.push_back(LaneFamily::kVectorDouble);
+    }
+    std::vector<int> threadCounts = {1};
+    if (all > 1) {
+        threadCounts.push_back(all);
+    }
+
+    std::vector<Result> results;
+    for (const BenchView& view : kViews) {
+        for (LaneFamily family : families) {
+            for (int threads : threadCounts) {
+                Result result;
+                if (!Measure(view, family, threads, &result)) {
+                    std::printf("%-6s %-11s formula %d %-8s threads %2d  not available on this processor\n", BuildName(),
+                                LaneName(family), view.formula, view.name, threads);
+                    continue;
+                }
+                results.push_back(result);
+            }
+        }
+    }
+
+    std::printf("%-6s %-11s %-9s %-8s %-10s %10s %9s %16s %14s\n", "build", "lane", "formula", "view", "threads",
+                "median ms", "Mpix/s", "vs scalar lane", "vs 1 thread");
+    const double megapixels = kWidth * double(kHeight) / 1e6;
+    for (const Result& r : results) {
+        std::printf("%-6s %-11s formula %d %-8s threads %2d %10.1f %9.1f", BuildName(), LaneName(r.family),
+                    r.view->formula, r.view->name, r.threads, r.medianMs, megapixels / (r.medianMs / 1000.0));
+        PrintRatio("vs scalar", Find(results, r.view, ScalarOf(r.family), r.threads), r);
+        PrintRatio("vs 1 thread", Find(results, r.view, r.family, 1), r);
+        std::printf("\n");
+    }
+    RunLargeCase(all);
+    return 0;
+}
