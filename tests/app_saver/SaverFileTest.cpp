@@ -4,11 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
 #include "app/LargeBitmapSaver.h"
+#include "app/LargeImagePassWriter.h"
 #include "tests/app_saver/SaverFixture.h"
 
 namespace {
@@ -199,4 +201,38 @@ TEST(LargeBitmapSaver, OneSaveAtATime)
     EXPECT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Jpeg));
     saver.CancelReservation();
     EXPECT_FALSE(saver.IsBusy());
+}
+
+TEST(LargeBitmapSaver, PassesLandPastTwoGigabytes)
+{
+    // The first pass of a 65536 x 40000 BMP belongs at the end of a 2.6 GB file. Written alone
+    // into an empty file (sparse, so cheap) and read back where it belongs.
+    constexpr int kWidth = 65536;
+    constexpr int kHeight = 40000;
+    const std::string path = TempPath("saver-past-2gb.bmp");
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, file);
+    std::vector<uint8_t> rows(2 * static_cast<size_t>(kWidth));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        rows[i] = static_cast<uint8_t>(i * 7 + i / kWidth);
+    }
+    std::vector<uint8_t> block(rows.size(), 0);
+    const bool written = WriteBitmapPass(file, kWidth, kHeight, PassRows{1, 2}, rows.data(), block.data());
+    fclose(file);
+    ASSERT_TRUE(written);
+
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+    const uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    EXPECT_EQ(1078ull + static_cast<uint64_t>(kHeight) * kWidth, size);
+    file = fopen(path.c_str(), "rb");
+    ASSERT_NE(nullptr, file);
+    std::vector<uint8_t> back(rows.size());
+    // Picture row 2 is stored just before row 1, the file's last row.
+    ASSERT_EQ(0, _fseeki64(file, 1078ll + static_cast<int64_t>(kHeight - 2) * kWidth, SEEK_SET));
+    ASSERT_EQ(back.size(), fread(back.data(), 1, back.size(), file));
+    fclose(file);
+    DeleteFileA(path.c_str());
+    EXPECT_TRUE(std::equal(rows.begin() + kWidth, rows.end(), back.begin())) << "row 2 first";
+    EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + kWidth, back.begin() + kWidth)) << "row 1 last";
 }
