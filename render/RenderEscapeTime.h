@@ -44,9 +44,9 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     const E juliaYMax = static_cast<E>(view->yMax);
 
     using Group = EscapeGroup<Formula, Lane>;
-    // Starts a group's orbit. In Julia mode every formula starts z at the pixel: lambda and
-    // exp(z) use c only for their start, so with z = c their Julia picture would be one flat
-    // colour; starting at the pixel shows the same picture as set mode instead.
+    // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
+    // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
+    // pixel at the constant.
     auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) {
         OrbitState<Lane>& orbit = group.orbit;
         if (julia) {
@@ -54,6 +54,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
             orbit.cIm = Lane(static_cast<E>(client->GetJuliaIm()));
             orbit.zRe = Lane(juliaXMin + juliaStepX * static_cast<E>(j)) + offsets;
             orbit.zIm = Lane(juliaStepY * static_cast<E>(y) - juliaYMax);
+            formula.InitZ(orbit);
         } else {
             orbit.cRe = column;
             orbit.cIm = row;

@@ -64,7 +64,8 @@ const PixelCase kPixelCases[] = {
     {"LambdaStartOnRadius", 1, 2, 0, false, 0, 0, 100, true, 0, 4.0f, 1},
     // exp: 0 -> 1 -> e, |z|^2 = e^2 at the third test.
     {"ExpFromZero", 5, 0, 0, false, 0, 0, 100, true, 2, 7.389056f, 1},
-    {"ExpJuliaStartsAtPixel", 5, 0, 0, true, 3, 3, 100, true, 2, 7.389056f, 1},
+    // Julia mode starts exp(z) at the constant, not the pixel: 0 -> 1 -> e as above.
+    {"ExpJuliaStartsAtConstant", 5, 3, 3, true, 0, 0, 100, true, 2, 7.389056f, 1},
     // z = 0 passes the first test; then z = c = NaN fails the ordered test: escaped.
     {"NaNCountsAsEscaped", 2, kNaN, 0, false, 0, 0, 100, true, 1, std::numeric_limits<float>::quiet_NaN(), 1},
 };

@@ -128,9 +128,13 @@ ReferenceRender RenderReference(const Scene& scene, int formula, int width, size
                 } else {
                     cr[k] = column[k];
                     ci[k] = row;
-                    const bool startAtC = formula == 1 || formula == 5;
-                    x[k] = startAtC ? cr[k] : E(0);
-                    yy[k] = startAtC ? ci[k] : E(0);
+                    x[k] = E(0);
+                    yy[k] = E(0);
+                }
+                // Lambda and exp(z) start at c in set and Julia mode alike.
+                if (formula == 1 || formula == 5) {
+                    x[k] = cr[k];
+                    yy[k] = ci[k];
                 }
             }
             if (scene.julia) {
