@@ -75,6 +75,26 @@ void Take(Source& source, std::string& token, bool& tooLong)
     source.Next();
 }
 
+template <typename Source>
+void TakeSign(Source& source, std::string& token, bool& tooLong)
+{
+    if (IsSign(source.Peek())) {
+        Take(source, token, tooLong);
+    }
+}
+
+// True when at least one digit was taken.
+template <typename Source>
+bool TakeDigits(Source& source, std::string& token, bool& tooLong)
+{
+    bool any = false;
+    while (IsDigit(source.Peek())) {
+        Take(source, token, tooLong);
+        any = true;
+    }
+    return any;
+}
+
 // "%lg" on decimal input: the longest prefix of [sign] digits [. digits] [e [sign] digits] is
 // consumed; it converts only if it is a whole number. What does not convert is consumed all
 // the same, as scanf gives back only the character that stopped it.
@@ -86,20 +106,11 @@ Scan ScanDouble(Source& source, double& value)
     }
     std::string token;
     bool tooLong = false;
-    if (IsSign(source.Peek())) {
-        Take(source, token, tooLong);
-    }
-    bool mantissaDigits = false;
-    while (IsDigit(source.Peek())) {
-        Take(source, token, tooLong);
-        mantissaDigits = true;
-    }
+    TakeSign(source, token, tooLong);
+    bool mantissaDigits = TakeDigits(source, token, tooLong);
     if (source.Peek() == '.') {
         Take(source, token, tooLong);
-        while (IsDigit(source.Peek())) {
-            Take(source, token, tooLong);
-            mantissaDigits = true;
-        }
+        mantissaDigits = TakeDigits(source, token, tooLong) || mantissaDigits;
     }
     if (!mantissaDigits) {
         return Scan::NoMatch;
@@ -107,15 +118,8 @@ Scan ScanDouble(Source& source, double& value)
     const int e = source.Peek();
     if (e == 'e' || e == 'E') {
         Take(source, token, tooLong);
-        if (IsSign(source.Peek())) {
-            Take(source, token, tooLong);
-        }
-        bool exponentDigits = false;
-        while (IsDigit(source.Peek())) {
-            Take(source, token, tooLong);
-            exponentDigits = true;
-        }
-        if (!exponentDigits) {
+        TakeSign(source, token, tooLong);
+        if (!TakeDigits(source, token, tooLong)) {
             return Scan::NoMatch;
         }
     }
@@ -135,15 +139,8 @@ Scan ScanInt(Source& source, int& value)
     }
     std::string token;
     bool tooLong = false;
-    if (IsSign(source.Peek())) {
-        Take(source, token, tooLong);
-    }
-    bool digits = false;
-    while (IsDigit(source.Peek())) {
-        Take(source, token, tooLong);
-        digits = true;
-    }
-    if (!digits) {
+    TakeSign(source, token, tooLong);
+    if (!TakeDigits(source, token, tooLong)) {
         return Scan::NoMatch;
     }
     long long parsed = tooLong ? (token[0] == '-' ? LLONG_MIN : LLONG_MAX) : strtoll(token.c_str(), nullptr, 10);
