@@ -17,6 +17,8 @@ X86_EMULATED_FILTER=${ZORB_X86_EMULATED_FILTER:-'-*KernelAgreementTest*'}
 
 trap zorb_stop_all EXIT
 zorb_start_display 90 || exit 1
+# Made before the first prefix, so that one prefix serves both arches.
+case " $ARCHES " in *" x86 "*) zorb_enable_i386 || true ;; esac
 
 passed=0; failed=0; status=0
 run_ctest() {

@@ -47,13 +47,17 @@ zorb_prefix_64() {
     fi
 }
 
-# The 32-bit half of the prefix (syswow64) is made only when x86 programs are to run.
+# x86 programs need the prefix's 32-bit half (syswow64). wineboot makes it only when the
+# prefix is created while 32-bit code can run, and an update does not add it later, so a
+# prefix without it is made again.
 zorb_prefix_32() {
     zorb_prefix_64
     if [ -z "$(ls -A "$WINEPREFIX/drive_c/windows/syswow64" 2> /dev/null)" ]; then
-        echo "wine-env: adding the 32-bit half of the Wine prefix (slow when emulated)"
-        timeout 1200 "$WINE32" wineboot -u > /dev/null 2>&1 || true
-        wineserver -w || true
+        echo "wine-env: making the Wine prefix again with its 32-bit half (slow when emulated)"
+        wineserver -k 2> /dev/null || true
+        wineserver -w 2> /dev/null || true
+        rm -rf "$WINEPREFIX"
+        zorb_prefix_64
     fi
 }
 
