@@ -22,3 +22,10 @@ for variant in Avx Sse Scalar; do
     echo "== $variant build"
     "$WINE64" "$program"
 done
+
+# The large picture straight to disk against the same picture in memory (the SSE2 build).
+large=$BUILD/bench/zorb_bench_large_Sse.exe
+if [ -f "$large" ]; then
+    echo "== large picture, Sse build"
+    "$WINE64" "$large"
+fi
