@@ -2,10 +2,14 @@
 # Builds a GoogleTest program for Windows and registers it as one CTest test run under Wine
 # (through CMAKE_CROSSCOMPILING_EMULATOR). One Wine process per program, not per case:
 # starting a Wine process costs far more than most cases take.
+add_library(zorb_test_support STATIC ${ZORB_ROOT}/tests/support/OwnDialogBox.cpp)
+target_include_directories(zorb_test_support PUBLIC ${ZORB_ROOT})
+target_link_libraries(zorb_test_support PUBLIC user32)
+
 function(zorb_add_gtest)
     cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
-    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} zorb_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     target_include_directories(${T_NAME} PRIVATE ${ZORB_ROOT})
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${T_NAME} COMMAND ${T_NAME} --gtest_color=no)

@@ -1,10 +1,12 @@
 #include "tests/app_files/DialogDriver.h"
 
+#include "tests/support/OwnDialogBox.h"
+
 namespace {
 
 constexpr DWORD kPollMs = 5;
 
-HWND FindDialog(const char* caption) { return FindWindowA("#32770", caption); }
+HWND FindDialog(const char* caption) { return FindOwnDialogBox(caption); }
 
 BOOL CALLBACK FindStaticText(HWND child, LPARAM result)
 {

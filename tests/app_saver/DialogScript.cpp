@@ -1,5 +1,7 @@
 #include "tests/app_saver/DialogScript.h"
 
+#include "tests/support/OwnDialogBox.h"
+
 #include <commctrl.h>
 
 #include <thread>
@@ -9,35 +11,9 @@
 namespace {
 constexpr DWORD kPollMs = 5;
 
-struct BoxSearch {
-    const char* caption;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOwnBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = {};
-    char text[256] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, text, sizeof(text));
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && strcmp(className, "#32770") == 0 &&
-        strcmp(text, search->caption) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Only this process's visible boxes: other test programs on the same display show boxes with
-// the same captions at the same time.
 HWND FindBox(const char* caption)
 {
-    BoxSearch search{caption, nullptr};
-    EnumWindows(MatchOwnBox, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return FindOwnDialogBox(caption);
 }
 
 BOOL CALLBACK FindStaticText(HWND child, LPARAM result)

@@ -1,5 +1,7 @@
 #include "tests/app_window/WindowHarness.h"
 
+#include "tests/support/OwnDialogBox.h"
+
 #include <cstring>
 
 #include "render/Processors.h"
@@ -203,41 +205,12 @@ bool MessageBoxAnswerer::Wait(DWORD timeoutMs)
     return answered_;
 }
 
-namespace {
-
-struct BoxSearch {
-    const char* caption;
-    HWND found;
-};
-
-// Only this process's boxes: other test programs may show boxes with the same caption.
-BOOL CALLBACK FindOwnBox(HWND window, LPARAM param)
-{
-    auto* search = reinterpret_cast<BoxSearch*>(param);
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = {};
-    char caption[256] = {};
-    GetClassNameA(window, className, sizeof(className));
-    GetWindowTextA(window, caption, sizeof(caption));
-    if (process == GetCurrentProcessId() && std::strcmp(className, "#32770") == 0 &&
-        std::strcmp(caption, search->caption) == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-} // namespace
-
 DWORD WINAPI MessageBoxAnswerer::Run(void* self)
 {
     auto* me = static_cast<MessageBoxAnswerer*>(self);
     const DWORD start = GetTickCount();
     while (!me->stop_ && GetTickCount() - start < 30000) {
-        BoxSearch search{me->caption_.c_str(), nullptr};
-        EnumWindows(&FindOwnBox, reinterpret_cast<LPARAM>(&search));
-        const HWND box = search.found;
+        const HWND box = FindOwnDialogBox(me->caption_.c_str());
         if (box != nullptr) {
             char text[1024] = {};
             // 0xFFFF is the id of a message box's text.
