@@ -12,7 +12,10 @@
 #include "app/ViewIterations.h"
 #include "app/ViewPoint.h"
 #include "app/ViewZoom.h"
+#include "render/Precision.h"
+#include "render/RenderBand.h"
 #include "render/View.h"
+#include "tests/render_kernels/RecordingClient.h"
 
 namespace {
 
@@ -70,6 +73,23 @@ View Rendered(View v, Size size)
     return v;
 }
 
+// The float and double checks of a render start, with one thread and with many.
+std::vector<std::string> PrecisionChoice(const View& view, Size size)
+{
+    Scene scene;
+    scene.view = view;
+    scene.colEnd = size.width;
+    scene.rowEnd = size.height;
+    RecordingClient client(scene);
+    const RenderBand request(size.width, size.height, 0, size.width, 0, size.height, view.stepX, view.stepY);
+    std::vector<std::string> choice;
+    for (bool manyThreads : {false, true}) {
+        choice.push_back(CheckFloatPrecision(&request, manyThreads, &client) ? "float" : "-");
+        choice.push_back(CheckDoublePrecision(&request, manyThreads, &client) ? "double" : "-");
+    }
+    return choice;
+}
+
 void AddAspectFixes(GoldenEntries& out)
 {
     for (const NamedView& start : StartViews()) {
@@ -120,6 +140,14 @@ void AddZoomSession(GoldenEntries& out, const NamedView& start, Size size)
         view = Rendered(view, size);
         const PlanePoint p = PixelToPlane(view, size.width, size.height, point);
         out.emplace_back(prefix + std::to_string(step) + ".Point", std::vector<std::string>{HexBits(p.re), HexBits(p.im)});
+        // The drift of accumulated steps that decides between the float and double kernels.
+        out.emplace_back(prefix + std::to_string(step) + ".Drift",
+                         std::vector<std::string>{
+                             HexBits(AccumulateStepsFloat(view.xMin, view.xMax, view.stepX, size.width)),
+                             HexBits(AccumulateStepsFloat(view.yMin, view.yMax, view.stepY, size.height)),
+                             HexBits(AccumulateStepsDouble(view.xMin, view.xMax, view.stepX, size.width)),
+                             HexBits(AccumulateStepsDouble(view.yMin, view.yMax, view.stepY, size.height))});
+        out.emplace_back(prefix + std::to_string(step) + ".Precision", PrecisionChoice(view, size));
     }
     std::vector<std::string> undone;
     while (history.Pop(&view)) {
@@ -200,8 +228,8 @@ GoldenEntries ComputeViewEntries()
     return out;
 }
 
-// Aspect fixes, zooms, undo, pixel-to-plane readings, adaptive limits and co-ordinates files
-// give the x64 build's doubles.
+// Aspect fixes, zooms, undo, pixel-to-plane readings, the precision choice's drift, adaptive
+// limits and co-ordinates files give the x64 build's doubles.
 TEST(ViewGoldenTest, ViewArithmeticGivesWhatX64Gives)
 {
     GoldenTable golden;
