@@ -14,12 +14,22 @@
 
 namespace {
 
+// A cast to float or double does not round an x87 register; a store to memory does. Where
+// arithmetic is done in SSE registers this is the value itself.
+template <typename Element>
+Element Stored(Element value) {
+#if __FLT_EVAL_METHOD__ != 0
+    __asm__("" : "+m"(value));
+#endif
+    return value;
+}
+
 // Each sum is stored to a variable of its own type: on x87 an unstored sum keeps extra bits and
 // would hide exactly the rounding these tests look for.
 template <typename Element>
 double AccumulateSteps(double start, double end, double step, int count) {
     volatile Element sum = static_cast<Element>(start);
-    const Element increment = static_cast<Element>(step);
+    const Element increment = Stored(static_cast<Element>(step));
     int left = count;
     for (; left >= 8; left -= 8) {
         sum = sum + increment;
@@ -45,7 +55,7 @@ bool DriftWithinTwoSteps(double drift, double step) {
 // bound + step is a different number from bound; an unordered comparison fails.
 template <typename Element>
 bool StepMovesBound(double bound, double step) {
-    const Element b = static_cast<Element>(bound);
+    const Element b = Stored(static_cast<Element>(bound));
     volatile Element moved = static_cast<Element>(step) + b;
     const Element sum = moved;
     return sum < b || sum > b;

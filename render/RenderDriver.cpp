@@ -1,5 +1,6 @@
 #include "render/RenderDriver.h"
 
+#include <float.h>
 #include <windows.h>
 #include <time.h>
 
@@ -25,6 +26,15 @@ SRWLOCK CurrentPoolLock = SRWLOCK_INIT;
 RenderThreadPool* CurrentRenderPool = nullptr;
 // Tells one pass from the next of the same pool.
 unsigned long long CurrentPassSerial = 0;
+
+// x87 code rounds doubles as SSE2 does only at 53-bit precision. New threads start that way;
+// the driver and every worker say so themselves, whatever the host process has done to the
+// control word.
+void UseDoublePrecision() {
+#if __FLT_EVAL_METHOD__ != 0
+    _controlfp(_PC_53, _MCW_PC);
+#endif
+}
 
 class CurrentPoolGuard {
 public:
@@ -134,6 +144,7 @@ void RunRender(IRenderCallbackInterface* client) {
 } // namespace
 
 void __cdecl RenderDriverThread(void* client) {
+    UseDoublePrecision();
     try {
         RunRender(static_cast<IRenderCallbackInterface*>(client));
     } catch (...) {
@@ -150,6 +161,7 @@ unsigned __stdcall RenderSchedulerThread(void* pool) {
 }
 
 unsigned __stdcall RenderWorkerThread(void* argument) {
+    UseDoublePrecision();
     RenderJob* job = static_cast<RenderJob*>(argument);
     job->threadId = GetCurrentThreadId();
     try {

@@ -25,8 +25,8 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
 
     const View* view = client->GetView();
     const double stepX = band->stepX;
-    E rowValue = static_cast<E>(band->rowEnd * band->stepY - view->yMax);
-    const E rowStep = static_cast<E>(band->stepY);
+    Lane rowValue(static_cast<E>(band->rowEnd * band->stepY - view->yMax));
+    const Lane rowStep(static_cast<E>(band->stepY));
     const E columnStart = static_cast<E>(band->colStart * stepX + view->xMin);
     E offsetValues[kWidth];
     for (int k = 0; k < kWidth; ++k) {
@@ -38,10 +38,12 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     formula.Init();
 
     const bool julia = client->IsJulia();
-    const E juliaXMin = static_cast<E>(view->xMin);
-    const E juliaStepX = static_cast<E>(view->stepX);
-    const E juliaStepY = static_cast<E>(view->stepY);
-    const E juliaYMax = static_cast<E>(view->yMax);
+    // Julia start points are formed with lane operations, so that each product and sum rounds
+    // to the element type on every processor.
+    const Lane juliaXMin(static_cast<E>(view->xMin));
+    const Lane juliaStepX(static_cast<E>(view->stepX));
+    const Lane juliaStepY(static_cast<E>(view->stepY));
+    const Lane juliaYMax(static_cast<E>(view->yMax));
 
     using Group = EscapeGroup<Formula, Lane>;
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
@@ -52,8 +54,8 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
         if (julia) {
             orbit.cRe = Lane(static_cast<E>(client->GetJuliaRe()));
             orbit.cIm = Lane(static_cast<E>(client->GetJuliaIm()));
-            orbit.zRe = Lane(juliaXMin + juliaStepX * static_cast<E>(j)) + offsets;
-            orbit.zIm = Lane(juliaStepY * static_cast<E>(y) - juliaYMax);
+            orbit.zRe = (juliaXMin + juliaStepX * Lane(static_cast<E>(j))) + offsets;
+            orbit.zIm = juliaStepY * Lane(static_cast<E>(y)) - juliaYMax;
             formula.InitZ(orbit);
         } else {
             orbit.cRe = column;

@@ -42,9 +42,11 @@ inline std::string Describe(const KernelEvent& e)
            ", " + std::to_string(e.smooth) + ")";
 }
 
-// x87 arithmetic (the 32-bit builds' scalar code) keeps intermediates in wider registers
-// wherever the compiler likes, so results there are not bit-reproducible: an orbit near the
-// boundary may leave one test earlier or later. Everywhere else results must match exactly.
+// The plain-loop reference is written in E arithmetic, which x87 code (the 32-bit builds'
+// scalar code) keeps in wider registers wherever the compiler likes, so on x87 the reference
+// itself is not exact: an orbit near the boundary may leave one test earlier or later. The x87
+// kernels are checked bit for bit against the x64 builds' golden data instead (render_golden).
+// Everywhere else results must match exactly.
 constexpr bool kExactFloatingPoint = __FLT_EVAL_METHOD__ == 0;
 
 // The share of pixels whose colour may differ between two computations of one picture.
