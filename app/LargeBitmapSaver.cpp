@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "render/RenderDriver.h"
+#include "render/RenderRunningFlag.h"
 #include "app/LargeImagePasses.h"
 
 LargeBitmapSaver LargeBitmapSaverInstance;
@@ -35,6 +36,10 @@ LargeBitmapSaver::LargeBitmapSaver()
 
 LargeBitmapSaver::~LargeBitmapSaver()
 {
+    // The program is ending: a save still rendering stops here, whatever stopped the window.
+    if (IsBusy()) {
+        RenderRunningFlag.exchange(false);
+    }
     WaitForFileClosed(kExitWaitMs);
     // A render thread that is still winding down keeps using the lock, the events and the
     // buffers: leave them to the end of the process rather than pull them from under it.
