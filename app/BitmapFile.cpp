@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "app/ZorbGUI.h"
-
 namespace {
 
 constexpr uint16_t kBitmapSignature = 0x4D42;  // "BM"
@@ -36,7 +34,7 @@ int InitBitmapInfoHeader(BITMAPINFOHEADER& header, int width, int height)
     return static_cast<int>(stride);
 }
 
-size_t WriteBitmapHeaders(FILE* file, const BITMAPINFOHEADER& header, const RGBQUAD* palette)
+size_t WriteBitmapHeaders(OutputFile& out, const BITMAPINFOHEADER& header, const RGBQUAD* palette)
 {
     const uint32_t stride = RowStride(header.biWidth);
     BITMAPFILEHEADER fileHeader{};
@@ -45,15 +43,15 @@ size_t WriteBitmapHeaders(FILE* file, const BITMAPINFOHEADER& header, const RGBQ
     fileHeader.bfOffBits = kBitmapPixelOffset;
     static_assert(sizeof(fileHeader) == kBitmapFileHeaderSize, "the file header has no padding");
 
-    size_t written = fwrite(&fileHeader, 1, sizeof(fileHeader), file);
-    written += fwrite(&header, 1, sizeof(header), file);
-    written += fwrite(palette, 1, kPaletteColoursFromWindow * sizeof(RGBQUAD), file);
+    size_t written = out.Write(&fileHeader, sizeof(fileHeader));
+    written += out.Write(&header, sizeof(header));
+    written += out.Write(palette, kPaletteColoursFromWindow * sizeof(RGBQUAD));
     const RGBQUAD black{0, 0, 0, 0};
-    written += fwrite(&black, 1, sizeof(black), file);
+    written += out.Write(&black, sizeof(black));
     return written;
 }
 
-void WriteBitmap(FILE* file, BitmapInfo256* header, const DibPicture& picture, HWND owner)
+bool WriteBitmap(OutputFile& out, BitmapInfo256* header, const DibPicture& picture, HWND owner)
 {
     const int width = picture.width;
     const int height = picture.height;
@@ -63,9 +61,11 @@ void WriteBitmap(FILE* file, BitmapInfo256* header, const DibPicture& picture, H
     const uint32_t stride = RowStride(width);
     const uint32_t fileSize = kBitmapPixelOffset + static_cast<uint32_t>(height) * stride;
 
-    WriteBitmapHeaders(file, info, picture.palette);
-    if (ftell(file) != static_cast<long>(kBitmapPixelOffset)) {
+    bool passed = true;
+    WriteBitmapHeaders(out, info, picture.palette);
+    if (out.Tell() != static_cast<int64_t>(kBitmapPixelOffset)) {
         ReportCheck(owner, "Bitmap pixel offset not calculated correctly");
+        passed = false;
     }
 
     const uint8_t padding[3] = {0, 0, 0};
@@ -74,20 +74,18 @@ void WriteBitmap(FILE* file, BitmapInfo256* header, const DibPicture& picture, H
     for (int k = 0; k < height; ++k) {
         // Bottom row first: picture row height - 1 - k counted from the top.
         const uint8_t* row = picture.indices + DibRowOffset(picture, height - 1 - k);
-        rowBytes += fwrite(row, 1, static_cast<size_t>(width), file);
+        rowBytes += out.Write(row, static_cast<size_t>(width));
         if (padBytes > 0) {
-            rowBytes += fwrite(padding, 1, padBytes, file);
+            rowBytes += out.Write(padding, padBytes);
         }
     }
     if (rowBytes != static_cast<size_t>(height) * stride) {
         ReportCheck(owner, "Bitmap data not successfully written");
+        passed = false;
     }
-    if (ftell(file) != static_cast<long>(fileSize)) {
+    if (out.Tell() != static_cast<int64_t>(fileSize)) {
         ReportCheck(owner, "Bitmap file size not as expected");
+        passed = false;
     }
-}
-
-void WriteBitmapFile(FILE* file, BitmapInfo256* header)
-{
-    WriteBitmap(file, header, GetWindowPicture(), ZorbGUI::GetInstance()->GetHwnd());
+    return passed && !out.Failed();
 }

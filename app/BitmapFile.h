@@ -6,8 +6,13 @@
 #include <cstdio>
 
 #include "app/BitmapFilePicture.h"
+#include "app/OutputFile.h"
 
-struct BitmapInfo256;
+// A BITMAPINFOHEADER with room for a full 8-bit colour table.
+struct BitmapInfo256 {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[256];
+};
 
 // Layout of the BMP files the program writes: file header, info header, 256 colours, rows.
 constexpr uint32_t kBitmapFileHeaderSize = 14;
@@ -23,15 +28,11 @@ int InitBitmapInfoHeader(BITMAPINFOHEADER& header, int width, int height);
 // in `header`: entries 0..254 from the palette window, entry 255 black, so that points inside
 // the set are black whatever the palette holds there. Returns the bytes written (1078 when
 // every write succeeded). No checks: the large-picture saver writes its rows at offsets.
-size_t WriteBitmapHeaders(FILE* file, const BITMAPINFOHEADER& header, const RGBQUAD* palette);
+size_t WriteBitmapHeaders(OutputFile& out, const BITMAPINFOHEADER& header, const RGBQUAD* palette);
 
 // Writes `picture` as a BMP at the file's position (the start of a new file): headers (biWidth
 // and biHeight of `header` set to the picture's size first), then the rows bottom row first,
 // each padded with zeros to the stride. Checks the pixel offset, the bytes of the rows and
 // the file size, and reports a failed check in a message box owned by `owner`; writing goes
-// on either way.
-void WriteBitmap(FILE* file, BitmapInfo256* header, const DibPicture& picture, HWND owner);
-
-// WriteBitmap of the main window's picture, the boxes owned by the main window. The header
-// must have been filled by InitBitmapInfoHeader.
-void WriteBitmapFile(FILE* file, BitmapInfo256* header);
+// on either way. True when every check passed and every write succeeded.
+bool WriteBitmap(OutputFile& out, BitmapInfo256* header, const DibPicture& picture, HWND owner);

@@ -2,21 +2,19 @@
 
 #include <algorithm>
 
-#include "app/ZorbGUI.h"
-
-DibPicture GetWindowPicture()
+DibPicture MakeDibPicture(const uint8_t* indices, const float* smooth, int stride, int rows, int dibWidth,
+                          int width, int height, const RGBQUAD* palette)
 {
-    ZorbGUI* gui = ZorbGUI::GetInstance();
     DibPicture picture{};
-    picture.indices = gui->GetDibBits();
-    picture.smooth = gui->GetSmoothBuffer();
-    picture.stride = gui->screenStride;
-    picture.rows = gui->screenHeight;
-    picture.palette = gui->GetPalette();
-    // Reading past the screen-size buffers would read foreign memory; before the buffers exist
-    // there is no picture at all.
-    const bool haveBuffers = picture.indices != nullptr && picture.smooth != nullptr;
-    picture.width = haveBuffers ? std::clamp(gui->GetWidth(), 0, gui->screenWidth) : 0;
-    picture.height = haveBuffers ? std::clamp(gui->GetHeight(), 0, picture.rows) : 0;
+    picture.indices = indices;
+    picture.smooth = smooth;
+    picture.stride = stride;
+    picture.rows = rows;
+    picture.palette = palette;
+    // Reading past the DIB would read foreign memory; before the buffers exist there is no
+    // picture at all.
+    const bool haveBuffers = indices != nullptr && smooth != nullptr && palette != nullptr;
+    picture.width = haveBuffers ? std::clamp(width, 0, std::min(dibWidth, stride)) : 0;
+    picture.height = haveBuffers ? std::clamp(height, 0, rows) : 0;
     return picture;
 }

@@ -22,7 +22,8 @@ inline size_t DibRowOffset(const DibPicture& picture, int y)
     return static_cast<size_t>(picture.rows - 1 - y) * static_cast<size_t>(picture.stride);
 }
 
-// The main window's picture: its image size, clipped to the screen-size DIB (an image area
-// spread over two monitors may be larger than the buffers), its DIB, smooth values and palette
-// window.
-DibPicture GetWindowPicture();
+// A width x height picture in a DIB of dibWidth x rows pixels (rows of `stride` bytes), clipped
+// to the DIB: an image area spread over two monitors may be larger than screen-size buffers.
+// Without buffers the picture is empty.
+DibPicture MakeDibPicture(const uint8_t* indices, const float* smooth, int stride, int rows, int dibWidth,
+                          int width, int height, const RGBQUAD* palette);

@@ -9,6 +9,7 @@
 #include "app/BitmapFile.h"
 #include "app/FileDialog.h"
 #include "app/JpegFile.h"
+#include "app/OutputFile.h"
 #include "app/ZorbGUI.h"
 
 namespace {
@@ -25,14 +26,42 @@ void ShowCreateError(const ZorbGUI& gui)
     MessageBoxA(nullptr, "Error Creating File", gui.GetTitle(), MB_ICONERROR);
 }
 
-void WritePicture(ZorbGUI& gui, FILE* file, bool bitmap)
+// The window's picture as the writers take it.
+DibPicture WindowPicture(ZorbGUI& gui)
 {
+    return MakeDibPicture(gui.GetDibBits(), gui.GetSmoothBuffer(), gui.screenStride, gui.screenHeight,
+                          gui.screenWidth, gui.GetWidth(), gui.GetHeight(), gui.GetPalette());
+}
+
+enum class PictureSave { Saved, NotCreated, NotWritten };
+
+// One picture file, written beside `path` and put in its place only when whole, so that a
+// full disk never destroys the file it was to replace. The bitmap writer tells its own
+// failed checks; what else fails is told here.
+PictureSave SavePicture(ZorbGUI& gui, const char* path, bool bitmap)
+{
+    ReplacingFile output;
+    if (!output.Open(path)) {
+        ShowCreateError(gui);
+        return PictureSave::NotCreated;
+    }
+    bool written;
     if (bitmap) {
         gui.imageStride = InitBitmapInfoHeader(gui.imageBitmapInfo->header, gui.GetWidth(), gui.GetHeight());
-        WriteBitmapFile(file, gui.imageBitmapInfo);
+        written = WriteBitmap(output.Out(), gui.imageBitmapInfo, WindowPicture(gui), gui.GetHwnd());
+        if (!written) {
+            output.Discard();
+            return PictureSave::NotWritten;
+        }
     } else {
-        WriteJpegFile(file);
+        written = WriteJpeg(output.Out(), WindowPicture(gui));
     }
+    if (!written || !output.Commit()) {
+        output.Discard();
+        ShowWriteError(gui);
+        return PictureSave::NotWritten;
+    }
+    return PictureSave::Saved;
 }
 
 bool RunImageDialog(ZorbGUI& gui, char* file, const char* title, bool setInitialDir)
@@ -73,15 +102,14 @@ bool CycleFrameName(const char* path, int frame, bool bitmap, char* name, size_t
     return written >= 0 && static_cast<size_t>(written) < nameSize;
 }
 
+void ShowWriteError(const ZorbGUI& gui)
+{
+    MessageBoxA(nullptr, kWriteErrorText, gui.GetTitle(), MB_ICONERROR);
+}
+
 void SaveImageToFile(ZorbGUI& gui, const char* path, bool bitmap)
 {
-    FILE* file = fopen(path, "wb");
-    if (file == nullptr) {
-        ShowCreateError(gui);
-        return;
-    }
-    WritePicture(gui, file, bitmap);
-    fclose(file);
+    SavePicture(gui, path, bitmap);
 }
 
 void SaveCycleRangeToFiles(ZorbGUI& gui, const char* path, bool bitmap)
@@ -94,14 +122,17 @@ void SaveCycleRangeToFiles(ZorbGUI& gui, const char* path, bool bitmap)
     bool complete = true;
     for (int frame = 0; frame < kCycleFrames; ++frame) {
         char name[MAX_PATH + 8];
-        FILE* file = CycleFrameName(path, frame, bitmap, name, sizeof(name)) ? fopen(name, "wb") : nullptr;
-        if (file == nullptr) {
+        if (!CycleFrameName(path, frame, bitmap, name, sizeof(name))) {
             ShowCreateError(gui);
             complete = false;
             break;
         }
-        WritePicture(gui, file, bitmap);
-        fclose(file);
+        // A frame that cannot be written ends the sequence as one that cannot be created
+        // does: the frames before it stay, the one that failed keeps what it held.
+        if (SavePicture(gui, name, bitmap) != PictureSave::Saved) {
+            complete = false;
+            break;
+        }
 
         gui.CycleStep();
         SendMessageA(gui.progressBar, PBM_SETPOS, frame, 0);

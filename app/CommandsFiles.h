@@ -4,6 +4,11 @@
 
 class ZorbGUI;
 
+// Told when a file could be created but not written whole (a full disk, a removed drive); a
+// file it was to replace is left as it was.
+constexpr char kWriteErrorText[] = "Error Writing File";
+void ShowWriteError(const ZorbGUI& gui);
+
 // The halves of ZorbGUI::SaveImage and ZorbGUI::SaveCycleRange after their file dialogs, for a
 // path already chosen; `bitmap` picks BMP over JPEG (the "Bitmap Files" filter). Failures are
 // told in message boxes.

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <string>
 
+#include "app/CommandsFiles.h"
 #include "app/CoordinatesFile.h"
 #include "app/FileDialog.h"
+#include "app/OutputFile.h"
 #include "app/ZorbGUI.h"
 
 namespace {
@@ -72,14 +74,16 @@ bool RunCoordinatesDialog(ZorbGUI& gui, const char* title, DWORD flags, bool sav
 
 void SaveCoordinatesToFile(ZorbGUI& gui, const char* path)
 {
-    FILE* file = fopen(path, "wb");
-    if (file == nullptr) {
+    ReplacingFile output;
+    if (!output.Open(path)) {
         ShowFileError(gui, "Error Creating File");
         return;
     }
     const std::string text = FormatCoordinates(RecordOf(gui));
-    fwrite(text.data(), 1, text.size(), file);
-    fclose(file);
+    if (output.Out().Write(text.data(), text.size()) != text.size() || !output.Commit()) {
+        output.Discard();
+        ShowWriteError(gui);
+    }
 }
 
 void LoadCoordinatesFromFile(ZorbGUI& gui, const char* path)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -42,7 +43,9 @@ private:
     FILE* file_;
 };
 
-enum class Scan { Converted, NoMatch, EndOfInput };
+// NotFinite: a number beyond the range of a double (1e999), which strtod makes infinite; a
+// view with such a bound has no pixels to draw.
+enum class Scan { Converted, NoMatch, EndOfInput, NotFinite };
 
 inline bool IsDigit(int c) { return c >= '0' && c <= '9'; }
 inline bool IsSign(int c) { return c == '-' || c == '+'; }
@@ -126,7 +129,11 @@ Scan ScanDouble(Source& source, double& value)
     if (tooLong) {
         return Scan::NoMatch;
     }
-    value = strtod(token.c_str(), nullptr);
+    const double parsed = strtod(token.c_str(), nullptr);
+    if (!std::isfinite(parsed)) {
+        return Scan::NotFinite;
+    }
+    value = parsed;
     return Scan::Converted;
 }
 
@@ -156,9 +163,10 @@ Scan ScanInt(Source& source, int& value)
 template <typename Source>
 bool ParseFrom(Source& source, CoordinateRecord& record)
 {
+    const auto refused = [](Scan scan) { return scan == Scan::EndOfInput || scan == Scan::NotFinite; };
     double* const bounds[] = {&record.xMin, &record.xMax, &record.yMin, &record.yMax};
     for (double* bound : bounds) {
-        if (ScanDouble(source, *bound) == Scan::EndOfInput) {
+        if (refused(ScanDouble(source, *bound))) {
             return false;
         }
     }
@@ -168,12 +176,16 @@ bool ParseFrom(Source& source, CoordinateRecord& record)
     }
     record.julia = flag != 0;
     if (record.julia) {
-        if (ScanDouble(source, record.juliaRe) == Scan::EndOfInput ||
-            ScanDouble(source, record.juliaIm) == Scan::EndOfInput) {
+        if (refused(ScanDouble(source, record.juliaRe)) || refused(ScanDouble(source, record.juliaIm))) {
             return false;
         }
     }
-    return ScanInt(source, record.formula) != Scan::EndOfInput;
+    if (ScanInt(source, record.formula) == Scan::EndOfInput) {
+        return false;
+    }
+    // Finite bounds can still be too far apart for a double: the spans, and every pixel
+    // step after them, would be infinite.
+    return std::isfinite(record.xMax - record.xMin) && std::isfinite(record.yMax - record.yMin);
 }
 
 }  // namespace
@@ -190,7 +202,9 @@ std::string FormatCoordinates(const CoordinateRecord& record)
     } else {
         length += snprintf(text + length, sizeof(text) - length, "0");
     }
-    snprintf(text + length, sizeof(text) - length, " %c", static_cast<char>('0' + record.formula));
+    // A formula of one digit is the character '0' + formula; any other id a file brought in
+    // is written in full, so that the file loads back to the same id.
+    snprintf(text + length, sizeof(text) - length, " %d", record.formula);
     // "%G" writes a '+' in the exponent of numbers from 1E64 up, which the byte check refuses:
     // a view zoomed out that far would be saved to a file that cannot be loaded. The exponent
     // reads the same without it.

@@ -19,7 +19,8 @@ struct CoordinateRecord {
     int formula = 0;
 };
 
-// The file's text for a record. The formula is written as the single character '0' + formula.
+// The file's text for a record. The formula is written in decimal: for ids 0..9 that is the
+// single character '0' + formula.
 std::string FormatCoordinates(const CoordinateRecord& record);
 
 // True when a byte may appear in a co-ordinates file: the space, '-', '.', '0'..'9', 'E', 'e'.
@@ -33,6 +34,7 @@ bool CoordinateBytesValid(FILE* file);  // reads the file from its position to i
 // Reads a record as scanf("%lg") and scanf("%d") would, in the file's order. `record` comes
 // in with the values to keep: a number that does not convert leaves its field as it was and
 // reading goes on; the Julia flag starts at 0 and the constant is read only when it is not 0.
-// False when the text ends before a number is found (the file is cut short).
+// False when the text ends before a number is found (the file is cut short), or when a number
+// or the span between two bounds is beyond the range of a double; such a number is not stored.
 bool ParseCoordinates(const std::string& text, CoordinateRecord& record);
 bool ParseCoordinates(FILE* file, CoordinateRecord& record);  // from the file's position

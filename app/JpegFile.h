@@ -1,24 +1,65 @@
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
+#include <cstdint>
 
 // The library's Windows configuration gives `boolean` the type <windows.h> gives it, so the
 // two headers may come in either order.
+#include <cstdio>
 #include <jpeglib.h>
 
 #include "app/BitmapFilePicture.h"
+#include "app/OutputFile.h"
 
-// Sets up `jpeg` (with the library's standard error manager in `error`) to compress a
-// width x height RGB picture into `file`: library defaults, quality 100 forced baseline, and
-// starts compressing. The caller writes the scanlines, top row first, then finishes and
-// destroys it. False, with nothing set up, when the size is one libjpeg refuses (below 1 or
-// above JPEG_MAX_DIMENSION): its standard error manager would end the program.
-bool StartJpegCompression(jpeg_compress_struct& jpeg, jpeg_error_mgr& error, FILE* file,
-                          int width, int height);
+// One RGB JPEG being compressed into an OutputFile: library defaults, quality 100 forced
+// baseline. libjpeg's own error handler ends the program on any error (a full disk among
+// them); this one returns control instead, so every call answers false once the library has
+// failed, and the compressor is then already released. Not copyable: libjpeg keeps pointers
+// into it.
+class JpegWriter {
+public:
+    JpegWriter();
+    ~JpegWriter();
+    JpegWriter(const JpegWriter&) = delete;
+    JpegWriter& operator=(const JpegWriter&) = delete;
 
-// Writes `picture` as an RGB JPEG at the file's position, each pixel coloured by
-// SmoothPixelColour. An empty picture writes nothing.
-void WriteJpeg(FILE* file, const DibPicture& picture);
+    // Starts a width x height picture. False for a size the library refuses (below 1 or above
+    // JPEG_MAX_DIMENSION) or when the first bytes cannot be written.
+    bool Start(OutputFile& out, int width, int height);
+    // One scanline of 3 x width bytes, top row first.
+    bool WriteRow(const uint8_t* rgb);
+    // The end of the picture: the rest of the data and the end marker.
+    bool Finish();
+    // Gives up a picture without finishing it.
+    void Abandon();
+    bool Started() const { return started_; }
+    bool Failed() const { return failed_; }
+    // The library's text for the error that stopped it, empty when none.
+    const char* ErrorText() const { return error_.text; }
 
-// WriteJpeg of the main window's picture.
-void WriteJpegFile(FILE* file);
+    // libjpeg's callbacks reach the writer through these.
+    struct ErrorManager {
+        jpeg_error_mgr library;
+        void* jump[5];  // __builtin_setjmp's buffer
+        char text[JMSG_LENGTH_MAX];
+    };
+    struct Destination {
+        jpeg_destination_mgr library;
+        OutputFile* out;
+        JOCTET buffer[16384];
+    };
+
+private:
+    void Fail();
+
+    jpeg_compress_struct jpeg_{};
+    ErrorManager error_{};
+    Destination destination_{};
+    bool created_ = false;
+    bool started_ = false;
+    bool failed_ = false;
+};
+
+// Writes `picture` as an RGB JPEG, each pixel coloured by SmoothPixelColour. False when it
+// could not be written whole (an empty picture is not written at all).
+bool WriteJpeg(OutputFile& out, const DibPicture& picture);

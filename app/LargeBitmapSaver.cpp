@@ -6,18 +6,20 @@
 #include <process.h>
 
 #include <cstring>
+#include <utility>
 
 #include "render/RenderDriver.h"
+#include "render/RenderRunningFlag.h"
 #include "app/LargeImagePasses.h"
-#include "app/ZorbGUI.h"
 
 LargeBitmapSaver LargeBitmapSaverInstance;
 
 namespace {
-// How long the program's end waits for a save that is still closing its file. A stopped
-// render only has its remaining rows (black) to write, so this is ample for any picture the
-// saver can make.
-constexpr DWORD kExitWaitMs = 10000;
+// How long the program's end waits for a save that is still closing its file. The program's
+// end stops the render; at the next pass end the remaining rows (black) are written in one
+// go, seconds even for the largest picture, so the limit only guards against a disk that
+// hangs.
+constexpr DWORD kExitWaitMs = 120000;
 
 constexpr char kSavedCaption[] = "File Saved";
 constexpr char kFailedCaption[] = "Large Image Not Saved";
@@ -29,24 +31,30 @@ LargeBitmapSaver::LargeBitmapSaver()
 {
     InitializeCriticalSection(&lock);
     idleEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    fileEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
 }
 
 LargeBitmapSaver::~LargeBitmapSaver()
 {
-    // A render thread that is still running keeps using the lock and the event: leave both
-    // to the end of the process rather than pull them from under it.
-    if (!WaitUntilIdle(kExitWaitMs)) {
+    // The program is ending: a save still rendering stops here, whatever stopped the window.
+    if (IsBusy()) {
+        RenderRunningFlag.exchange(false);
+    }
+    WaitForFileClosed(kExitWaitMs);
+    // A render thread that is still winding down keeps using the lock, the events and the
+    // buffers: leave them to the end of the process rather than pull them from under it.
+    if (!WaitUntilIdle(0)) {
         return;
     }
     buffers.Release();
+    CloseHandle(fileEvent);
     CloseHandle(idleEvent);
     DeleteCriticalSection(&lock);
 }
 
-void LargeBitmapSaver::Init(ZorbGUI* window, HWND dialogWindow, HWND progress, HWND status)
+void LargeBitmapSaver::Init(HWND dialogWindow, HWND progress, HWND status)
 {
     EnterCriticalSection(&lock);
-    gui = window;
     dialog = dialogWindow;
     progressBar = progress;
     statusBar = status;
@@ -91,31 +99,24 @@ void LargeBitmapSaver::CancelReservation()
     LeaveCriticalSection(&lock);
 }
 
-bool LargeBitmapSaver::Start(const View& from, FILE* output)
-{
-    if (gui == nullptr) {
-        CancelReservation();
-        return false;
-    }
-    return StartWith(CopyWindowRenderSettings(*gui), from, output);
-}
-
-bool LargeBitmapSaver::StartWith(const WindowRenderSettings& settings, const View& from, FILE* output)
+bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& from, ReplacingFile&& file)
 {
     EnterCriticalSection(&lock);
-    if (state != State::Reserved) {
+    if (state != State::Reserved || !file.IsOpen()) {
         LeaveCriticalSection(&lock);
+        file.Discard();
         return false;
     }
     look = settings;
     view = from;
     view.stepX = view.spanX / static_cast<double>(width);
     view.stepY = view.spanY / static_cast<double>(height);
-    file = output;
+    output = std::move(file);
+    fileClosed = false;
+    ResetEvent(fileEvent);
     passesWritten = 0;
     passFirstRow = 1;
     passCount = PassCount(height, bandsPerPass);
-    jpegStarted = false;
     writeFailed = false;
     progressPending = false;
     progressText[0] = '\0';
@@ -134,7 +135,9 @@ bool LargeBitmapSaver::StartWith(const WindowRenderSettings& settings, const Vie
     void* client = static_cast<IRenderCallbackInterface*>(this);
     if (_beginthread(RenderDriverThread, 0, client) == static_cast<uintptr_t>(-1)) {
         EnterCriticalSection(&lock);
-        file = nullptr;
+        output.Discard();
+        fileClosed = true;
+        SetEvent(fileEvent);
         attached = false;
         state = State::Reserved;
         LeaveCriticalSection(&lock);
@@ -170,6 +173,11 @@ bool LargeBitmapSaver::IsBusy()
 bool LargeBitmapSaver::WaitUntilIdle(DWORD milliseconds)
 {
     return WaitForSingleObject(idleEvent, milliseconds) == WAIT_OBJECT_0;
+}
+
+bool LargeBitmapSaver::WaitForFileClosed(DWORD milliseconds)
+{
+    return WaitForSingleObject(fileEvent, milliseconds) == WAIT_OBJECT_0;
 }
 
 bool LargeBitmapSaver::LastSaveFailed()

@@ -6,16 +6,15 @@
 #include <cstdint>
 #include <cstdio>
 
-#include <jpeglib.h>
-
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
+#include "app/JpegFile.h"
 #include "app/LargeImageFileType.h"
 #include "app/LargeImagePassBuffers.h"
+#include "app/LargeImagePasses.h"
 #include "app/LargeImageSettings.h"
+#include "app/OutputFile.h"
 #include "app/WindowRenderSettings.h"
-
-class ZorbGUI;
 
 // Messages the saver posts to its dialog from the render's driver thread. The dialog
 // procedure hands them back to the saver on the UI thread, which owns the dialog's controls.
@@ -36,28 +35,32 @@ enum class LargeImageReserve {
 //
 // One save at a time: Reserve claims the saver on the UI thread, the end of OnRenderComplete
 // frees it. File, buffers and settings belong to the save that holds the claim.
+//
+// The file is written beside its target and replaces it only when closed whole. Once the
+// render is stopped (Cancel, the program's end), the next pass end writes every remaining row
+// as index 255 (black) and closes the file at once, rather than pass by pass as the stopped
+// render winds down.
 class LargeBitmapSaver : public IRenderCallbackInterface {
 public:
     LargeBitmapSaver();
-    // Waits (bounded) for a save still being written when the program ends, so that its file
-    // is closed whole.
+    // Waits (bounded) for the file of a save still being written when the program ends, so
+    // that it is closed whole; not for the stopped render's threads.
     ~LargeBitmapSaver();
     LargeBitmapSaver(const LargeBitmapSaver&) = delete;
     LargeBitmapSaver& operator=(const LargeBitmapSaver&) = delete;
 
     // ---- UI thread ----
     // When the dialog opens. A save of an earlier dialog still winding down keeps its state.
-    void Init(ZorbGUI* gui, HWND dialog, HWND progressBar, HWND statusBar);
+    void Init(HWND dialog, HWND progressBar, HWND statusBar);
     // Claims the saver for a save of request's size, thread count and iteration limit, and
     // allocates its pass buffers.
     LargeImageReserve Reserve(const LargeImageSettings& request, LargeImageFileType type);
     void CancelReservation();
-    // After Reserve, with RenderRunningFlag set: takes the view (steps made for the size) and
-    // the open file, which the save closes, and starts the render's driver thread. Start
-    // copies the window's render settings, StartWith takes them given. False when no thread
-    // could be started: the claim is given up and the file stays the caller's.
-    bool Start(const View& view, FILE* file);
-    bool StartWith(const WindowRenderSettings& settings, const View& view, FILE* file);
+    // After Reserve, with RenderRunningFlag set: takes the window's render settings, the view
+    // (steps made for the size) and the opened file, which the save closes, and starts the
+    // render's driver thread. False when no thread could be started: the claim is given up
+    // and the file discarded, its target untouched.
+    bool Start(const WindowRenderSettings& settings, const View& view, ReplacingFile&& file);
     // The dialog is going: the save reports nothing more and shows no box; it still runs to
     // its end and closes its file.
     void DetachDialog();
@@ -70,6 +73,8 @@ public:
     // ---- Any thread ----
     bool IsBusy();
     bool WaitUntilIdle(DWORD milliseconds);
+    // True once no save holds an open file: the last one was closed (or discarded).
+    bool WaitForFileClosed(DWORD milliseconds);
     void SetFileType(LargeImageFileType type) { fileType = type; }
     LargeImageFileType GetFileType() const { return fileType; }
     int32_t GetPassesWritten() const { return passesWritten.load(); }
@@ -105,22 +110,26 @@ private:
 
     HWND ReportTarget();
     void PostProgress();
+    // Driver thread: one pass's rows to the file; the passes from `nextPass` on as never
+    // rendered, then CloseFile; the file finished (or discarded after a failure).
+    void WritePass(PassRows rows);
+    void FinishStoppedFile(int32_t nextPass);
+    void CloseFile();
 
-    ZorbGUI* gui = nullptr;
     HWND dialog = nullptr;
     HWND progressBar = nullptr;
     HWND statusBar = nullptr;
     View view{};
     int32_t width = 0;
     int32_t height = 0;
-    FILE* file = nullptr;
+    ReplacingFile output;
+    bool fileClosed = true;
     std::atomic<int32_t> passesWritten{0};
     int32_t bandsPerPass = 1;
     uint32_t maxIterations = 0;
     LargeImageFileType fileType = LargeImageFileType::Jpeg;
     LargeImagePassBuffers buffers;
-    jpeg_compress_struct jpeg{};
-    jpeg_error_mgr jpegError{};
+    JpegWriter jpeg;
 
     WindowRenderSettings look{};
     // First picture row of the pass being rendered; written by the driver between passes,
@@ -129,12 +138,12 @@ private:
     int32_t passCount = 0;
     // The format of the save in progress; fileType is the dialog's choice for the next one.
     LargeImageFileType saveFileType = LargeImageFileType::Jpeg;
-    bool jpegStarted = false;
     bool writeFailed = false;
 
     // Guards state, attached, the dialog handles and the texts.
     CRITICAL_SECTION lock;
     HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
+    HANDLE fileEvent = nullptr; // manual reset, set while no save holds an open file
     State state = State::Idle;
     bool attached = false;      // the running save reports to `dialog`
     bool lastSaveFailed = false;

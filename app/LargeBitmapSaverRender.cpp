@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render/RenderBand.h"
+#include "render/RenderRunningFlag.h"
 #include "render/RenderThreadPool.h"
 #include "app/BitmapFile.h"
 #include "app/FormatDuration.h"
@@ -103,15 +104,14 @@ void LargeBitmapSaver::WriteBitmapHeader()
 {
     BITMAPINFOHEADER header{};
     InitBitmapInfoHeader(header, width, height);
-    if (WriteBitmapHeaders(file, header, look.palette) != kBitmapPixelOffset) {
+    if (WriteBitmapHeaders(output.Out(), header, look.palette) != kBitmapPixelOffset) {
         writeFailed = true;
     }
 }
 
 void LargeBitmapSaver::StartJpeg()
 {
-    jpegStarted = StartJpegCompression(jpeg, jpegError, file, width, height);
-    if (!jpegStarted) {
+    if (!jpeg.Start(output.Out(), width, height)) {
         writeFailed = true;
     }
 }
@@ -120,15 +120,12 @@ void LargeBitmapSaver::OnPassComplete(int64_t elapsedSeconds)
 {
     ReportProgress(elapsedSeconds);
 
-    const PassRows rows = RowsOfPass(passesWritten.load(), bandsPerPass, height);
-    if (saveFileType == LargeImageFileType::Bitmap) {
-        if (!WriteBitmapPass(file, width, height, rows, buffers.indexRows, buffers.bitmapBlock)) {
-            writeFailed = true;
-        }
-    } else if (jpegStarted) {
-        if (!WriteJpegPass(jpeg, width, rows, buffers.indexRows, buffers.smoothRows, look.palette,
-                           buffers.rgbRow)) {
-            writeFailed = true;
+    const int32_t pass = passesWritten.load();
+    const PassRows rows = RowsOfPass(pass, bandsPerPass, height);
+    if (!fileClosed) {
+        WritePass(rows);
+        if (!RenderRunningFlag.load()) {
+            FinishStoppedFile(pass + 1);
         }
     }
     ++passesWritten;
@@ -136,6 +133,53 @@ void LargeBitmapSaver::OnPassComplete(int64_t elapsedSeconds)
     passFirstRow = static_cast<uint32_t>(rows.first + rows.count);
     buffers.MarkUnrendered();
     PostProgress();
+}
+
+void LargeBitmapSaver::WritePass(PassRows rows)
+{
+    if (writeFailed) {
+        return;  // the file is to be discarded; writing on would only fill the disk further
+    }
+    bool written;
+    if (saveFileType == LargeImageFileType::Bitmap) {
+        written = WriteBitmapPass(output.Out(), width, height, rows, buffers.indexRows, buffers.bitmapBlock);
+    } else {
+        written = WriteJpegPass(jpeg, width, rows, buffers.indexRows, buffers.smoothRows, look.palette,
+                                buffers.rgbRow);
+    }
+    if (!written) {
+        writeFailed = true;
+    }
+}
+
+void LargeBitmapSaver::FinishStoppedFile(int32_t nextPass)
+{
+    // The passes still to come render nothing: their rows are written now as never rendered,
+    // so that the file is whole and closed however soon the program ends.
+    buffers.MarkUnrendered();
+    for (int32_t pass = nextPass; pass < passCount && !writeFailed; ++pass) {
+        WritePass(RowsOfPass(pass, bandsPerPass, height));
+    }
+    CloseFile();
+}
+
+void LargeBitmapSaver::CloseFile()
+{
+    if (fileClosed) {
+        return;
+    }
+    if (jpeg.Started() && !jpeg.Finish()) {
+        writeFailed = true;
+    }
+    jpeg.Abandon();
+    // A failed save leaves the file it was to replace as it was.
+    if (writeFailed) {
+        output.Discard();
+    } else if (!output.Commit()) {
+        writeFailed = true;
+    }
+    fileClosed = true;
+    SetEvent(fileEvent);
 }
 
 void LargeBitmapSaver::OnProgressTick(int64_t elapsedSeconds)
@@ -177,18 +221,7 @@ void LargeBitmapSaver::PostProgress()
 
 void LargeBitmapSaver::OnRenderComplete(double seconds, const RenderStats* stats)
 {
-    if (jpegStarted) {
-        jpeg_finish_compress(&jpeg);
-        jpeg_destroy_compress(&jpeg);
-        jpegStarted = false;
-    }
-    if (fflush(file) != 0 || ferror(file) != 0) {
-        writeFailed = true;
-    }
-    if (fclose(file) != 0) {
-        writeFailed = true;
-    }
-    file = nullptr;
+    CloseFile();
     buffers.Release();
 
     char duration[32];

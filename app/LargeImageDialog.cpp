@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "render/Processors.h"
 #include "app/FileDialog.h"
@@ -11,6 +12,7 @@
 #include "app/LargeBitmapSaver.h"
 #include "app/LargeImageLimits.h"
 #include "app/LargeImageSettings.h"
+#include "app/OutputFile.h"
 #include "app/ViewAspect.h"
 #include "app/ZorbGUI.h"
 #include "resource.h"
@@ -61,7 +63,7 @@ INT_PTR OnInitDialog(ZorbGUI* gui, HWND dialog)
     SetDlgItemInt(dialog, Id::Height, static_cast<UINT>(settings.height), FALSE);
     SetDlgItemInt(dialog, Id::Iterations, settings.iterations, FALSE);
     const HWND statusBar = CreateDialogStatusBar(dialog);
-    LargeBitmapSaverInstance.Init(gui, dialog, GetDlgItem(dialog, Id::Progress), statusBar);
+    LargeBitmapSaverInstance.Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
     SetDlgItemTextA(dialog, Id::FileName, gui->GetExeDir());
 
     const int processors = CountLogicalProcessors();
@@ -156,8 +158,8 @@ void StartSave(ZorbGUI* gui, HWND dialog)
         Refuse(gui, dialog, kNoMemoryText);
         return;
     }
-    FILE* file = fopen(path, "wb");
-    if (file == nullptr) {
+    ReplacingFile file;
+    if (!file.Open(path)) {
         saver.CancelReservation();
         MessageBoxA(nullptr, kCreateFailedText, gui->GetTitle(), MB_ICONERROR);
         return;
@@ -171,8 +173,7 @@ void StartSave(ZorbGUI* gui, HWND dialog)
     const HWND ok = GetDlgItem(dialog, IDOK);
     EnableWindow(ok, FALSE);
     SetRenderRunning(true);
-    if (!saver.Start(view, file)) {
-        fclose(file);
+    if (!saver.Start(CopyWindowRenderSettings(*gui), view, std::move(file))) {
         EnableWindow(ok, TRUE);
         Refuse(gui, dialog, kNoThreadText);
     }

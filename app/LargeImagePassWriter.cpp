@@ -5,7 +5,7 @@
 #include "app/LargeImageLimits.h"
 #include "app/SmoothColour.h"
 
-bool WriteBitmapPass(FILE* file, int32_t width, int32_t height, PassRows rows,
+bool WriteBitmapPass(OutputFile& out, int32_t width, int32_t height, PassRows rows,
                      const uint8_t* indexRows, uint8_t* block)
 {
     if (rows.count <= 0) {
@@ -18,27 +18,25 @@ bool WriteBitmapPass(FILE* file, int32_t width, int32_t height, PassRows rows,
                static_cast<size_t>(width));
     }
     const int32_t lowestRow = rows.first + rows.count - 1;
-    if (_fseeki64(file, BitmapRowOffset(width, height, lowestRow), SEEK_SET) != 0) {
+    if (!out.Seek(BitmapRowOffset(width, height, lowestRow))) {
         return false;
     }
     const size_t bytes = static_cast<size_t>(rows.count) * stride;
-    return fwrite(block, 1, bytes, file) == bytes;
+    return out.Write(block, bytes) == bytes;
 }
 
-bool WriteJpegPass(jpeg_compress_struct& jpeg, int32_t width, PassRows rows,
+bool WriteJpegPass(JpegWriter& jpeg, int32_t width, PassRows rows,
                    const uint8_t* indexRows, const float* smoothRows, const RGBQUAD* palette,
                    uint8_t* rgbRow)
 {
-    bool complete = true;
     for (int32_t i = 0; i < rows.count; ++i) {
         const size_t rowStart = static_cast<size_t>(i) * static_cast<size_t>(width);
         for (int32_t x = 0; x < width; ++x) {
             SmoothPixelColour(rgbRow, x, indexRows[rowStart + x], smoothRows[rowStart + x], palette);
         }
-        JSAMPROW scanline = rgbRow;
-        if (jpeg_write_scanlines(&jpeg, &scanline, 1) != 1) {
-            complete = false;
+        if (!jpeg.WriteRow(rgbRow)) {
+            return false;
         }
     }
-    return complete;
+    return true;
 }

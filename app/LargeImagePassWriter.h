@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdio>
 
-#include <jpeglib.h>
-
+#include "app/JpegFile.h"
 #include "app/LargeImagePasses.h"
+#include "app/OutputFile.h"
 
 // Writing one finished pass of the large-picture saver. The pass buffers hold rows.count
 // rows of `width` pixels, buffer row i being picture row rows.first + i.
@@ -16,11 +16,11 @@
 // lowest row: the last row of the pass first, its first row last. `block` has room for
 // rows.count rows of the BMP stride and zero padding bytes. 64-bit positioning, so files past
 // 2 GB work. False when the seek or a write failed.
-bool WriteBitmapPass(FILE* file, int32_t width, int32_t height, PassRows rows,
+bool WriteBitmapPass(OutputFile& out, int32_t width, int32_t height, PassRows rows,
                      const uint8_t* indexRows, uint8_t* block);
 
 // JPEG: the pass's rows as scanlines, top row first, each pixel coloured by
-// SmoothPixelColour with `palette` (256 entries). False when libjpeg took fewer lines.
-bool WriteJpegPass(jpeg_compress_struct& jpeg, int32_t width, PassRows rows,
+// SmoothPixelColour with `palette` (256 entries). False when the writer failed.
+bool WriteJpegPass(JpegWriter& jpeg, int32_t width, PassRows rows,
                    const uint8_t* indexRows, const float* smoothRows, const RGBQUAD* palette,
                    uint8_t* rgbRow);

@@ -7,18 +7,13 @@
 
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
+#include "app/BitmapFile.h"
 #include "app/Palette.h"
 #include "app/ViewHistory.h"
 #include "app/ViewZoom.h"
 
 class RenderThreadPool;
 struct RenderStats;
-
-// A BITMAPINFOHEADER with room for a full 8-bit colour table.
-struct BitmapInfo256 {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-};
 
 // Window timers.
 namespace TimerId {

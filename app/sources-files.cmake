@@ -10,6 +10,7 @@ set(APP_FILES_SOURCES
     ${ZORB_ROOT}/app/FileNameEdit.cpp
     ${ZORB_ROOT}/app/JpegFile.cpp
     ${ZORB_ROOT}/app/MaxIterationsDialog.cpp
+    ${ZORB_ROOT}/app/OutputFile.cpp
     ${ZORB_ROOT}/app/SmoothColour.cpp
 )
 

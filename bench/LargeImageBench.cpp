@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "render/BuildConfig.h"
@@ -184,14 +185,13 @@ double SaveToDisk(const View& view, uint32_t iterations, LargeImageFileType type
     if (saver.Reserve(request, type) != LargeImageReserve::Ok) {
         return -1.0;
     }
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    ReplacingFile file;
+    if (!file.Open(path.c_str())) {
         saver.CancelReservation();
         return -1.0;
     }
     RenderRunningFlag.exchange(true);
-    if (!saver.StartWith(BenchLook(), view, file)) {
-        fclose(file);
+    if (!saver.Start(BenchLook(), view, std::move(file))) {
         return -1.0;
     }
     saver.WaitUntilIdle(INFINITE);

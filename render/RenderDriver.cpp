@@ -128,12 +128,20 @@ void RunRender(IRenderCallbackInterface* client) {
     client->OnRenderStart();
 
     int64_t rowsDone = 0;
+    bool stopped = false;
     for (int pass = 0; pass < passes; ++pass) {
-        QueuePass(pool, client, bandsPerPass, rowsPerBand, height, rowsDone);
-        if (!pool.StartScheduler()) {
-            pool.Schedule();
+        // Once stopped, the passes still to come would only start threads whose kernels return
+        // at once: a large picture has one pass per few rows, thousands of thread starts.
+        // Every pass still ends with OnPassComplete. A later render setting the flag again
+        // does not bring this one back.
+        stopped = stopped || !RenderRunningFlag.load();
+        if (!stopped) {
+            QueuePass(pool, client, bandsPerPass, rowsPerBand, height, rowsDone);
+            if (!pool.StartScheduler()) {
+                pool.Schedule();
+            }
+            WaitForPass(pool, client, start);
         }
-        WaitForPass(pool, client, start);
         client->OnPassComplete(SecondsSince(start));
         pool.ResetSlots();
     }

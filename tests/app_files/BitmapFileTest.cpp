@@ -43,7 +43,8 @@ TEST(BitmapFile, HeaderColoursAndBottomUpRows)
         FILE* file = tmpfile();
         ASSERT_NE(nullptr, file);
         BoxAnswerer boxes(kBitmapErrorCaption);
-        WriteBitmap(file, &info, dib.Picture(c.width, height), nullptr);
+        OutputFile out(file);
+        EXPECT_TRUE(WriteBitmap(out, &info, dib.Picture(c.width, height), nullptr));
         const std::string bytes = ReadAll(file);
         fclose(file);
         EXPECT_TRUE(boxes.Texts().empty());
@@ -108,7 +109,8 @@ TEST(BitmapFile, FailedChecksAreReportedAndWritingGoesOn)
         }
         {
             BoxAnswerer boxes(kBitmapErrorCaption);
-            WriteBitmap(file, &info, dib.Picture(301, 4), nullptr);
+            OutputFile out(file);
+            EXPECT_FALSE(WriteBitmap(out, &info, dib.Picture(301, 4), nullptr));
             EXPECT_EQ(c.texts, boxes.Texts());
         }
         if (appended) {
@@ -126,7 +128,8 @@ TEST(JpegFile, BaselineRgbOfThePictureSize)
     FillPattern(dib, 301, 7);
     FILE* file = tmpfile();
     ASSERT_NE(nullptr, file);
-    WriteJpeg(file, dib.Picture(301, 7));
+    OutputFile out(file);
+    EXPECT_TRUE(WriteJpeg(out, dib.Picture(301, 7)));
     const std::string bytes = ReadAll(file);
     fclose(file);
 
@@ -148,7 +151,8 @@ TEST(JpegFile, EmptyPictureWritesNothing)
     for (const auto& size : {std::pair<int, int>{0, 5}, {5, 0}, {-1, -1}}) {
         FILE* file = tmpfile();
         ASSERT_NE(nullptr, file);
-        WriteJpeg(file, dib.Picture(size.first, size.second));
+        OutputFile out(file);
+        EXPECT_FALSE(WriteJpeg(out, dib.Picture(size.first, size.second)));
         EXPECT_EQ(0u, ReadAll(file).size());
         fclose(file);
     }
@@ -176,12 +180,14 @@ TEST(PictureExport, FilesForImageMagick)
         const std::string name = "export" + std::to_string(width) + ".bmp";
         FILE* file = fopen(name.c_str(), "wb");
         ASSERT_NE(nullptr, file);
-        WriteBitmap(file, &info, dib.Picture(width, kHeight), nullptr);
+        OutputFile out(file);
+        WriteBitmap(out, &info, dib.Picture(width, kHeight), nullptr);
         fclose(file);
     }
     FILE* file = fopen("export.jpg", "wb");
     ASSERT_NE(nullptr, file);
-    WriteJpeg(file, dib.Picture(301, kHeight));
+    OutputFile out(file);
+    WriteJpeg(out, dib.Picture(301, kHeight));
     fclose(file);
 }
 

@@ -1,9 +1,11 @@
 // The co-ordinates file's text: exact format, byte check and the scanf-like reading.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "app/CoordinatesFile.h"
 
@@ -82,7 +84,14 @@ TEST(CoordinatesFormat, RoundTripIsExact)
     extremes.juliaIm = -2.5e-17;
     extremes.formula = 5;
 
-    for (const CoordinateRecord& record : {DefaultRecord(), deep, extremes}) {
+    // Formula ids outside 1..5 come in from files as they are, and must go out so that they
+    // load again: not as the characters after '9' or before '0'.
+    std::vector<CoordinateRecord> records = {DefaultRecord(), deep, extremes};
+    for (int formula : {0, 9, 10, 47, -3, INT_MAX, INT_MIN}) {
+        records.push_back(DefaultRecord());
+        records.back().formula = formula;
+    }
+    for (const CoordinateRecord& record : records) {
         const std::string text = FormatCoordinates(record);
         SCOPED_TRACE(text);
         // Large numbers keep their exponent, without the '+' a file may not hold.

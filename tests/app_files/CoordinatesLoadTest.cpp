@@ -124,6 +124,10 @@ TEST(CoordinatesLoad, InvalidFilesResetTheView)
         {"cut short before the Julia flag", "-2 1 -1.3 1.3"},
         {"Julia constant cut short", "-2 1 -1.3 1.3 1 0.5"},
         {"empty file", ""},
+        {"bounds beyond a double", "-1e999 1e999 -1e999 1e999 0 2"},
+        {"one bound beyond a double", "-2 1e309 -1.3 1.3 0 2"},
+        {"span beyond a double", "-1e308 1.7e308 -1.3 1.3 0 2"},
+        {"Julia constant beyond a double", "-2 1 -1.3 1.3 1 1e999 0 2"},
     };
     const std::string path = TempPath("invalid.dat");
     for (const Case& c : cases) {
@@ -143,6 +147,7 @@ TEST(CoordinatesLoad, InvalidFilesResetTheView)
         EXPECT_EQ(2, gui->formula);
         EXPECT_EQ(1, gui->renderDue);
         ExpectView(ResetView(), gui->view);
+        EXPECT_TRUE(std::isfinite(gui->juliaRe) && std::isfinite(gui->juliaIm));
     }
     remove(path.c_str());
 }

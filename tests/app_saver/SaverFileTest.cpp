@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
@@ -82,7 +83,7 @@ struct ProgressHost {
     ~ProgressHost()
     {
         LargeBitmapSaverInstance.DetachDialog();
-        LargeBitmapSaverInstance.Init(nullptr, nullptr, nullptr, nullptr);
+        LargeBitmapSaverInstance.Init(nullptr, nullptr, nullptr);
         DestroyWindow(window);
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -101,13 +102,13 @@ TEST(LargeBitmapSaver, TenRowsInFourThreadsMakeThreePasses)
     {
         ProgressHost host;
         LargeBitmapSaver& saver = LargeBitmapSaverInstance;
-        saver.Init(nullptr, host.window, host.bar, host.status);
+        saver.Init(host.window, host.bar, host.status);
         const std::string path = TempPath("saver-ten-rows.bmp");
         ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(7, 10, 4), LargeImageFileType::Bitmap));
-        FILE* file = fopen(path.c_str(), "wb");
-        ASSERT_NE(nullptr, file);
+        ReplacingFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
         RenderRunningFlag.exchange(true);
-        ASSERT_TRUE(saver.StartWith(look, view, file));
+        ASSERT_TRUE(saver.Start(look, view, std::move(file)));
         PBRANGE range{};
         SendMessageA(host.bar, PBM_GETRANGE, FALSE, reinterpret_cast<LPARAM>(&range));
         EXPECT_EQ(0, range.iLow);
@@ -186,12 +187,12 @@ TEST(LargeBitmapSaver, OneSaveAtATime)
     EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Bitmap))
         << "reserved, not yet started";
     const std::string path = TempPath("saver-first.bmp");
-    FILE* file = fopen(path.c_str(), "wb");
-    ASSERT_NE(nullptr, file);
+    ReplacingFile file;
+    ASSERT_TRUE(file.Open(path.c_str()));
     RenderRunningFlag.exchange(true);
-    ASSERT_TRUE(saver.StartWith(TestLook(3), slow, file));
+    ASSERT_TRUE(saver.Start(TestLook(3), slow, std::move(file)));
     EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Jpeg));
-    EXPECT_FALSE(saver.StartWith(TestLook(), slow, nullptr)) << "no claim, no start";
+    EXPECT_FALSE(saver.Start(TestLook(), slow, ReplacingFile())) << "no claim, no start";
     EXPECT_TRUE(saver.IsBusy());
 
     RenderRunningFlag.exchange(false);
@@ -217,7 +218,8 @@ TEST(LargeBitmapSaver, PassesLandPastTwoGigabytes)
         rows[i] = static_cast<uint8_t>(i * 7 + i / kWidth);
     }
     std::vector<uint8_t> block(rows.size(), 0);
-    const bool written = WriteBitmapPass(file, kWidth, kHeight, PassRows{1, 2}, rows.data(), block.data());
+    OutputFile out(file);
+    const bool written = WriteBitmapPass(out, kWidth, kHeight, PassRows{1, 2}, rows.data(), block.data());
     fclose(file);
     ASSERT_TRUE(written);
 
@@ -235,4 +237,92 @@ TEST(LargeBitmapSaver, PassesLandPastTwoGigabytes)
     DeleteFileA(path.c_str());
     EXPECT_TRUE(std::equal(rows.begin() + kWidth, rows.end(), back.begin())) << "row 2 first";
     EXPECT_TRUE(std::equal(rows.begin(), rows.begin() + kWidth, back.begin() + kWidth)) << "row 1 last";
+}
+
+TEST(LargeBitmapSaver, FullDiskFailsTheSaveAndKeepsTheFileItWasToReplace)
+{
+    const View view = LopsidedView();
+    for (const LargeImageFileType type : {LargeImageFileType::Bitmap, LargeImageFileType::Jpeg}) {
+        const bool bitmap = type == LargeImageFileType::Bitmap;
+        SCOPED_TRACE(bitmap ? "bitmap" : "jpeg");
+        const std::string path = TempPath(bitmap ? "saver-full-disk.bmp" : "saver-full-disk.jpg");
+        const std::vector<uint8_t> precious = {'k', 'e', 'e', 'p'};
+        FILE* old = fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, old);
+        fwrite(precious.data(), 1, precious.size(), old);
+        fclose(old);
+
+        // Room for the BMP's headers and a few rows; the JPEG fails at its first buffer.
+        LimitOutputBytesForTest(1078 + 3 * 3004);
+        const bool ended = SaveWithoutDialog(Request(3001, 48, 2), type, view, TestLook(), path);
+        LimitOutputBytesForTest(-1);
+        ASSERT_TRUE(ended);
+        EXPECT_TRUE(LargeBitmapSaverInstance.LastSaveFailed());
+        EXPECT_EQ(precious, ReadWholeFile(path));
+
+        ASSERT_TRUE(SaveWithoutDialog(Request(3001, 48, 2), type, view, TestLook(), path));
+        EXPECT_FALSE(LargeBitmapSaverInstance.LastSaveFailed());
+        EXPECT_NE(precious, ReadWholeFile(path));
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST(LargeBitmapSaver, StoppedSaveClosesAWholeFileBeforeItsRenderWindsDown)
+{
+    // A tall, slow picture in one thread: one pass per row. Once stopped, the file must be
+    // closed whole right away, its unrendered rows black, as when the program ends after a
+    // cancel and waits only for the file.
+    constexpr int kWidth = 1500;
+    constexpr int kHeight = 3000;
+    View slow{};
+    slow.xMin = -1.5;
+    slow.xMax = 0.3;
+    slow.yMax = 0.05;
+    slow.yMin = -0.05;
+    slow.UpdateSpans();
+    for (const LargeImageFileType type : {LargeImageFileType::Bitmap, LargeImageFileType::Jpeg}) {
+        const bool bitmap = type == LargeImageFileType::Bitmap;
+        SCOPED_TRACE(bitmap ? "bitmap" : "jpeg");
+        LargeBitmapSaver& saver = LargeBitmapSaverInstance;
+        const std::string path = TempPath(bitmap ? "saver-stopped.bmp" : "saver-stopped.jpg");
+        ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(kWidth, kHeight, 1, 4000000), type));
+        ReplacingFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
+        RenderRunningFlag.exchange(true);
+        ASSERT_TRUE(saver.Start(TestLook(3), slow, std::move(file)));
+        for (int i = 0; i < 6000 && saver.GetPassesWritten() < 2; ++i) {
+            Sleep(10);
+        }
+        const int32_t passesBeforeStop = saver.GetPassesWritten();
+        ASSERT_GE(passesBeforeStop, 2);
+        RenderRunningFlag.exchange(false);
+        ASSERT_TRUE(saver.WaitForFileClosed(120000));
+        // At most the pass running at the stop and one ending meanwhile hold rendered rows.
+        const size_t lastRenderedRow = static_cast<size_t>(passesBeforeStop) + 2;
+
+        if (bitmap) {
+            const std::vector<uint8_t> bytes = ReadWholeFile(path);
+            ASSERT_EQ(1078u + static_cast<size_t>(kHeight) * kWidth, bytes.size());
+            EXPECT_EQ(bytes.size(), Le32(bytes, 2));
+            // The top rows were rendered before the stop; every row below the pass that was
+            // running then was never rendered.
+            const std::vector<uint8_t> rows = BitmapRowsTopFirst(bytes, kWidth, kHeight);
+            EXPECT_FALSE(std::all_of(rows.begin(), rows.begin() + kWidth, [](uint8_t i) { return i == 255; }));
+            const size_t unrenderedFrom = lastRenderedRow * kWidth;
+            ASSERT_LT(unrenderedFrom, rows.size());
+            EXPECT_TRUE(std::all_of(rows.begin() + unrenderedFrom, rows.end(), [](uint8_t i) { return i == 255; }));
+        } else {
+            DecodedJpeg jpeg;
+            ASSERT_TRUE(DecodeJpeg(path, &jpeg)) << "the JPEG was finished";
+            ASSERT_EQ(kHeight, jpeg.height);
+            // Past the last 16-row block that could carry colour from a rendered row.
+            const size_t blackFrom = (lastRenderedRow + 16) * kWidth * 3;
+            ASSERT_LT(blackFrom, jpeg.rgb.size());
+            EXPECT_LE(*std::max_element(jpeg.rgb.begin() + blackFrom, jpeg.rgb.end()), 2);
+        }
+        ASSERT_TRUE(saver.WaitUntilIdle(120000));
+        EXPECT_EQ(PassCount(kHeight, 1), saver.GetPassesWritten()) << "every pass still ends";
+        EXPECT_FALSE(saver.LastSaveFailed());
+        DeleteFileA(path.c_str());
+    }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <jpeglib.h>
 
@@ -95,14 +96,13 @@ bool SaveWithoutDialog(const LargeImageSettings& request, LargeImageFileType typ
     if (saver.Reserve(request, type) != LargeImageReserve::Ok) {
         return false;
     }
-    FILE* file = fopen(path.c_str(), "wb");
-    if (file == nullptr) {
+    ReplacingFile file;
+    if (!file.Open(path.c_str())) {
         saver.CancelReservation();
         return false;
     }
     RenderRunningFlag.exchange(true);
-    if (!saver.StartWith(look, view, file)) {
-        fclose(file);
+    if (!saver.Start(look, view, std::move(file))) {
         return false;
     }
     return saver.WaitUntilIdle(waitMs);

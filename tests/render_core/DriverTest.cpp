@@ -165,6 +165,7 @@ TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
         EXPECT_LE(tick, stoppedAt) << "no progress tick once the flag is clear";
     }
     EXPECT_EQ(client.PassCompletes(), 2);
+    EXPECT_EQ(HeldWorkersStarted(), 2) << "the pass after the stop starts no worker threads";
     EXPECT_EQ(client.RenderCompletes(), 1);
     const std::vector<std::string> calls = client.DriverCalls();
     EXPECT_EQ(calls.back(), "OnRenderComplete");

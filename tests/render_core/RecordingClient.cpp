@@ -235,6 +235,10 @@ void WaitForHeldWorkers(int count) {
     }
 }
 
+int HeldWorkersStarted() {
+    return heldStarted.load();
+}
+
 void ReleaseHeldWorkers() {
     SetEvent(heldRelease);
 }

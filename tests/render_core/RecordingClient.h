@@ -122,6 +122,7 @@ void ResetHeldWorkers();
 void ReleaseHeldWorkers();
 // Blocks until at least `count` held workers have started.
 void WaitForHeldWorkers(int count);
+int HeldWorkersStarted();
 HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
 
 // Refuse to start any thread, or only workers.
