@@ -10,7 +10,8 @@ void SocketRecvBuffer::OnContentLength(int64_t contentLength)
     if (contentLength <= 0) {
         return;
     }
-    if (static_cast<uint64_t>(contentLength) > limit) {
+    // No limit means none, also for lengths beyond what a 32-bit size_t holds.
+    if (limit != kNoLimit && static_cast<uint64_t>(contentLength) > limit) {
         overLimit = true;
         return;
     }
