@@ -18,12 +18,14 @@ bool FileWriter::Open(const std::string& name)
     return file != nullptr;
 }
 
-void FileWriter::Close()
+bool FileWriter::Close()
 {
-    if (file != nullptr) {
-        fclose(file);
-        file = nullptr;
+    if (file == nullptr) {
+        return true;
     }
+    bool closed = fclose(file) == 0;
+    file = nullptr;
+    return closed;
 }
 
 int64_t FileWriter::Write(const void* data, size_t length)

@@ -18,7 +18,8 @@ public:
 
     // Creates or empties the file. A file still open is closed first, so none is left behind.
     bool Open(const std::string& name);
-    void Close();
+    // False when the file could not be written out whole as it was closed.
+    bool Close();
     bool IsOpen() const { return file != nullptr; }
 
     int64_t Write(const void* data, size_t length);

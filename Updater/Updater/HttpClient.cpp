@@ -48,6 +48,34 @@ bool ReadDecimalInt(const char* text, int* value)
 
 } // namespace
 
+std::string Printable(const std::string& text)
+{
+    std::string shown;
+    char escaped[5];
+    for (unsigned char c : text) {
+        if (c < 0x20 || c == 0x7F) {
+            snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
+bool IsSafeRequestPath(const std::string& path)
+{
+    if (path.empty()) {
+        return false;
+    }
+    for (unsigned char c : path) {
+        if (c <= 0x20 || c == 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
 HttpClient::HttpClient() = default;
 
 HttpClient::HttpClient(const std::string& programFileName) : agentName(programFileName)
@@ -70,6 +98,10 @@ HttpClient& HttpClient::operator=(const HttpClient& other)
 bool HttpClient::SendGet(const std::string& path)
 {
     if (!IsConnected()) {
+        return false;
+    }
+    if (!IsSafeRequestPath(path)) {
+        printf("Refused request path with a space or control character: %s\n", Printable(path).c_str());
         return false;
     }
     std::string request = "GET ";
@@ -123,6 +155,14 @@ int HttpClient::ParseResponseHeader(const char* chunk, const char** body, int64_
     return 200;
 }
 
+int HttpClient::Refuse(SocketRecvCallback& callback)
+{
+    printf("Reply refused by its receiver");
+    Close();
+    callback.OnConnectionClosed(0);
+    return -1;
+}
+
 int HttpClient::Receive(SocketRecvCallback& callback)
 {
     if (!IsConnected()) {
@@ -156,10 +196,16 @@ int HttpClient::Receive(SocketRecvCallback& callback)
                     callback.OnConnectionClosed(0);
                     return -1;
                 }
+                if (!callback.AcceptsMore()) {
+                    return Refuse(callback);
+                }
             }
         }
         int64_t count = received - (body - area);
         callback.OnData(body, count);
+        if (!callback.AcceptsMore()) {
+            return Refuse(callback);
+        }
         remaining -= count;
         if (remaining == 0) {
             return status;

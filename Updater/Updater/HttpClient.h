@@ -10,6 +10,13 @@
 // look up and connect, so one update server can be reached under any name or address.
 extern const char kUpdateHostHeader[];
 
+// A request target that can stand in the request line as it is: not empty, and no space, no
+// control byte (CR and LF above all) that would end the line or add header lines of its own.
+bool IsSafeRequestPath(const std::string& path);
+
+// What a diagnostic may show of a text a server sent: control bytes as \xNN.
+std::string Printable(const std::string& text);
+
 // One HTTP/1.1 GET request form and its reply, on a connected Socket. No redirects, no
 // time-outs, no content or transfer decoding: body bytes go to the callback as they arrive.
 class HttpClient : public Socket
@@ -25,6 +32,7 @@ public:
 
     HttpClient& operator=(const HttpClient& other);
 
+    // Refuses, sending nothing, a path that IsSafeRequestPath rejects.
     bool SendGet(const std::string& path);
     // The HTTP status, 200 on success, or -1. The connection stays open only after a body that
     // ended by its Content-Length.
@@ -38,5 +46,8 @@ public:
     const std::string& GetAgentName() const { return agentName; }
 
 private:
+    // Ends a reply that the callback will take no more of.
+    int Refuse(SocketRecvCallback& callback);
+
     std::string agentName;
 };

@@ -13,6 +13,10 @@ public:
     virtual void OnData(const char* data, int64_t length) = 0;
     // Last, when the reply ended by the peer closing or by an error; the argument means nothing.
     virtual void OnConnectionClosed(int unused) = 0;
+    // Asked after OnContentLength and after every OnData. False ends the reply there: the
+    // connection is closed, OnConnectionClosed follows and the reply fails. A receiver that has
+    // seen enough of a hostile reply need not read the rest of it.
+    virtual bool AcceptsMore() const { return true; }
 
 protected:
     // Not deleted through this interface, so it needs no virtual destructor.

@@ -15,10 +15,15 @@ namespace {
 
 constexpr DWORD kTempPathSize = 1000;
 // A closing program holds its file for a moment; the updater waits it out this long at most.
-constexpr int kDeleteAttempts = 10;
-constexpr DWORD kDeleteRetryDelayMs = 1000;
+constexpr int kReplaceAttempts = 10;
+constexpr DWORD kReplaceRetryDelayMs = 1000;
 constexpr INT_PTR kShellExecuteFailureLimit = 32;
 const char kSettingsSection[] = "HostInfo";
+// A version fits a message box line, and each of its numbers fits an int.
+constexpr size_t kMaxVersionText = 32;
+constexpr size_t kMaxVersionNumberDigits = 9;
+constexpr size_t kMaxSizeDigits = 18;
+constexpr int64_t kNoSize = -1;
 
 std::string TempFolder()
 {
@@ -41,7 +46,68 @@ uint16_t PortFromText(const std::string& text)
     }
 }
 
+// The "Size" option: decimal digits alone, or kNoSize.
+int64_t SizeFromText(const std::string& text)
+{
+    if (text.empty() || text.size() > kMaxSizeDigits) {
+        return kNoSize;
+    }
+    int64_t size = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') {
+            return kNoSize;
+        }
+        size = size * 10 + (c - '0');
+    }
+    return size;
+}
+
+int64_t FileSize(const std::string& name)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data)) {
+        return kNoSize;
+    }
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+bool FileExists(const std::string& name)
+{
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// A new empty file in folder, to build the replacement in beside the file it replaces: a rename
+// within one folder then swaps them in one step.
+std::string NewFileIn(const std::string& folder)
+{
+    char name[MAX_PATH] = {};
+    if (GetTempFileNameA(folder.c_str(), "_Up", 0, name) == 0) {
+        return std::string();
+    }
+    return name;
+}
+
 } // namespace
+
+bool IsVersionText(const std::string& text)
+{
+    if (text.empty() || text.size() > kMaxVersionText) {
+        return false;
+    }
+    size_t digits = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (++digits > kMaxVersionNumberDigits) {
+                return false;
+            }
+        } else if (c == '.' && digits > 0) {
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
 
 bool IsOlderVersion(const std::string& running, const std::string& offered)
 {
@@ -49,13 +115,13 @@ bool IsOlderVersion(const std::string& running, const std::string& offered)
     return running.compare(offered) < 0;
 }
 
-Updater::Updater(const std::string& commandLine) : port(kDefaultPort), majorUpdate(false)
+Updater::Updater(const std::string& commandLine) : port(kDefaultPort), majorUpdate(false), expectedSize(kNoSize)
 {
     CommandLine parsed(commandLine);
     Init(parsed);
 }
 
-Updater::Updater(int argc, char** argv) : port(kDefaultPort), majorUpdate(false)
+Updater::Updater(int argc, char** argv) : port(kDefaultPort), majorUpdate(false), expectedSize(kNoSize)
 {
     CommandLine parsed(argc, argv);
     Init(parsed);
@@ -76,6 +142,7 @@ void Updater::Init(CommandLine& commandLine)
     targetName = commandLine.GetValue("Filename");
     targetPath = programDir + "\\" + targetName;
     tempFile = TempFolder() + "\\_Tmp" + targetName;
+    expectedSize = SizeFromText(commandLine.GetValue("Size"));
 
     if (commandLine.HasFlag("CopyAndRun")) {
         CopyDownloaded(true);
@@ -126,11 +193,26 @@ bool Updater::CheckForUpdate()
     if (!http.SendGet(path)) {
         return false;
     }
-    SocketRecvBuffer reply;
-    if (http.Receive(reply) != 200) {
+    SocketRecvBuffer reply(kMaxVersionReply);
+    int status = http.Receive(reply);
+    if (reply.IsOverLimit()) {
+        printf("Version reply longer than %d bytes, no update\n", static_cast<int>(kMaxVersionReply));
         return false;
     }
-    std::string body(reply.bytes.begin(), reply.bytes.end());
+    if (status != 200) {
+        return false;
+    }
+    return ReadVersionReply(std::string(reply.bytes.begin(), reply.bytes.end()));
+}
+
+bool Updater::ReadVersionReply(const std::string& body)
+{
+    versionFields.clear();
+    newVersion.clear();
+    majorUpdate = false;
+    if (body.size() > kMaxVersionReply) {
+        return false;
+    }
     std::string entry;
     {
         CommandLine manifest(body);
@@ -138,6 +220,11 @@ bool Updater::CheckForUpdate()
     }
     SplitString(entry, ',', versionFields);
     if (versionFields.empty()) {
+        return false;
+    }
+    // The version goes into the question put to the user: only a plain version may.
+    if (!IsVersionText(versionFields[0])) {
+        printf("Offered version is no version number, no update: %s\n", Printable(versionFields[0]).c_str());
         return false;
     }
     newVersion = versionFields[0];
@@ -154,7 +241,7 @@ bool Updater::CheckForUpdate()
             majorUpdate = true;
         }
     } catch (const std::logic_error&) {
-        // A version that is not a number cannot be judged; offering it could only mislead.
+        // A running version that is not a number cannot be judged; offering it could only mislead.
         printf("Cannot read version %s against %s, no update\n", newVersion.c_str(), currentVersion.c_str());
         return false;
     }
@@ -170,12 +257,26 @@ bool Updater::Download()
     if (!http.SendGet(versionFields[field])) {
         return false;
     }
+    int64_t before = download.GetBytesWritten();
     if (!download.Open(tempFile)) {
         return false;
     }
     int status = http.Receive(download);
-    download.Close();
-    return status == 200;
+    bool written = download.Close();
+    if (status != 200) {
+        return false;
+    }
+    // A reply cut short still ends with 200, and an empty file is no program: only the whole
+    // announced file, written out whole, counts.
+    int64_t announced = download.GetAnnouncedLength();
+    int64_t got = download.GetBytesWritten() - before;
+    if (!written || announced <= 0 || got != announced) {
+        printf("Download incomplete: %lld of %lld bytes\n", static_cast<long long>(got),
+               static_cast<long long>(announced));
+        return false;
+    }
+    expectedSize = announced;
+    return true;
 }
 
 bool Updater::CopyDownloaded(bool force)
@@ -185,19 +286,35 @@ bool Updater::CopyDownloaded(bool force)
     if (find == INVALID_HANDLE_VALUE) {
         return false;
     }
-    if (!force && static_cast<uint64_t>(found.nFileSizeLow) != static_cast<uint64_t>(download.GetBytesWritten())) {
-        FindClose(find);
+    FindClose(find);
+    int64_t size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
+    // Unforced, the file must be what this Updater wrote; forced, what the hand-over announced.
+    int64_t expected = force ? expectedSize : download.GetBytesWritten();
+    if (expected != kNoSize && size != expected) {
+        printf("Download has %lld bytes, expected %lld: not copied\n", static_cast<long long>(size),
+               static_cast<long long>(expected));
         return false;
     }
-    for (int attempt = 1; attempt <= kDeleteAttempts; ++attempt) {
-        if (DeleteFileA(targetPath.c_str())) {
-            BOOL copied = CopyFileA(tempFile.c_str(), targetPath.c_str(), FALSE);
-            FindClose(find);
-            return copied == TRUE;
-        }
-        Sleep(kDeleteRetryDelayMs);
+
+    // The target is never deleted first: the new file is made whole beside it and then renamed
+    // over it, so a copy that fails leaves the old program as it was.
+    std::string staged = NewFileIn(programDir);
+    if (staged.empty()) {
+        return false;
     }
-    FindClose(find);
+    if (!CopyFileA(tempFile.c_str(), staged.c_str(), FALSE) || FileSize(staged) != size) {
+        DeleteFileA(staged.c_str());
+        return false;
+    }
+    for (int attempt = 1; attempt <= kReplaceAttempts; ++attempt) {
+        // A missing target is not created: only a program that is there gets updated.
+        if (FileExists(targetPath) &&
+            MoveFileExA(staged.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        Sleep(kReplaceRetryDelayMs);
+    }
+    DeleteFileA(staged.c_str());
     return false;
 }
 
@@ -214,6 +331,9 @@ void Updater::RunUpdater(std::string updaterExe)
 {
     std::string parameters = " -CopyAndRun";
     parameters += " Filename=" + exeName;
+    if (expectedSize != kNoSize) {
+        parameters += " Size=" + std::to_string(expectedSize);
+    }
     parameters += " OriginalCLI=" + OriginalCommandLine;
     HINSTANCE result =
         ShellExecuteA(NULL, "open", updaterExe.c_str(), parameters.c_str(), programDir.c_str(), SW_SHOWNORMAL);

@@ -17,6 +17,8 @@ class Updater
 {
 public:
     static constexpr uint16_t kDefaultPort = 80;
+    // A version reply is a few words; anything longer is no version reply.
+    static constexpr size_t kMaxVersionReply = 8 * 1024;
 
     explicit Updater(const std::string& commandLine);
     Updater(int argc, char** argv);
@@ -26,7 +28,12 @@ public:
     Updater& operator=(const Updater&) = delete;
 
     bool CheckForUpdate();
+    // The manifest and version steps of CheckForUpdate on a received body: true when it offers
+    // this program a newer version in a form that can be shown and fetched.
+    bool ReadVersionReply(const std::string& body);
+    // True only when the whole announced file arrived and was written out.
     bool Download();
+    // Puts the download in place of the target, which stays whole until the new file replaces it.
     bool CopyDownloaded(bool force);
     void LaunchTarget(const std::string& originalCommandLine);
     void RunUpdater(std::string updaterExe);
@@ -40,6 +47,8 @@ public:
     const std::vector<std::string>& GetVersionFields() const { return versionFields; }
     bool IsMajorUpdate() const { return majorUpdate; }
     int64_t GetBytesDownloaded() const { return download.GetBytesWritten(); }
+    // The size the download must have; -1 while unknown.
+    int64_t GetExpectedSize() const { return expectedSize; }
 
 private:
     void Init(CommandLine& commandLine);
@@ -60,11 +69,18 @@ private:
     std::vector<std::string> versionFields;
     SocketRecvFileWriter download;
     bool majorUpdate;
+    // The size the download must have: what a whole download announced, or in updater mode the
+    // "Size" option that the hand-over passes on.
+    int64_t expectedSize;
 };
 
 // True when the running version text sorts before the offered one, byte by byte: versions are
 // compared as texts, so "1.10" is not newer than "1.5".
 bool IsOlderVersion(const std::string& running, const std::string& offered);
+
+// True for a version text that may be offered: dot-separated numbers of digits alone, short
+// enough for a message box.
+bool IsVersionText(const std::string& text);
 
 // The whole flow of the updater program; returns 0.
 int UpdaterMain(int argc, char** argv);

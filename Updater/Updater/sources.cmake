@@ -7,7 +7,9 @@ set(UPDATER_SOURCES
     ${ZORB_ROOT}/Updater/Updater/SocketRecvBuffer.cpp
     ${ZORB_ROOT}/Updater/Updater/FileWriter.cpp
     ${ZORB_ROOT}/Updater/Updater/SocketRecvFileWriter.cpp
-    ${ZORB_ROOT}/Updater/Updater/Ini/Ini.cpp
+    ${ZORB_ROOT}/Updater/Updater/Ini/IniRead.cpp
+    ${ZORB_ROOT}/Updater/Updater/Ini/IniWrite.cpp
+    ${ZORB_ROOT}/Updater/Updater/Ini/IniLists.cpp
     ${ZORB_ROOT}/Updater/Updater/Updater.cpp
     ${ZORB_ROOT}/Updater/Updater/UpdateSession.cpp
     ${ZORB_ROOT}/Updater/Updater/UpdateCheck.cpp

@@ -1,8 +1,10 @@
+#include "FuzzReplies.h"
 #include "ServerFixture.h"
 
 #include "Updater/Updater/HttpClient.h"
 #include "Updater/Updater/SocketRecvBuffer.h"
 #include "Updater/Updater/SocketRecvFileWriter.h"
+#include "Updater/Updater/Updater.h"
 
 #include <random>
 #include <string>
@@ -19,67 +21,6 @@ struct QuietStdout
     ~QuietStdout() { testing::internal::GetCapturedStdout(); }
 };
 
-const char* const kTemplates[] = {
-    "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello",
-    "HTTP/1.1 200 OK\r\nContent-length: 0\r\n\r\n",
-    "HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\ngone",
-    "HTTP/1.1 200 OK\r\n\r\nno length here",
-    "HTTP/1.0 200 OK\r\nContent-Length: 99999999999\r\n\r\nbig",
-    "HTTP/1.1 200 OK\r\nContent-Length: -2147483648\r\n\r\nneg",
-    "HTTP/1.1 200 OK\r\nContent-Length: 12",
-    "HTTP/9.9 200 \r\nContent-Length: 3\r\n\r\nabcdef",
-    "garbage",
-    "HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\nnewZorb.exe=1.6,/a,/b",
-};
-
-std::string RandomBytes(std::mt19937& random, size_t count)
-{
-    std::string bytes;
-    for (size_t i = 0; i < count; ++i) {
-        bytes += static_cast<char>(random() & 0xFF);
-    }
-    return bytes;
-}
-
-// A reply a broken or hostile server might send: a sound one, mutated a few times, or noise.
-std::string MakeReply(std::mt19937& random)
-{
-    std::string reply = kTemplates[random() % (sizeof kTemplates / sizeof kTemplates[0])];
-    if (random() % 8 == 0) {
-        return RandomBytes(random, random() % 3000);
-    }
-    int mutations = static_cast<int>(random() % 5);
-    for (int m = 0; m < mutations; ++m) {
-        size_t at = reply.empty() ? 0 : random() % (reply.size() + 1);
-        switch (random() % 7) {
-        case 0:
-            if (!reply.empty()) {
-                reply[random() % reply.size()] = static_cast<char>(random() & 0xFF);
-            }
-            break;
-        case 1:
-            reply.insert(at, RandomBytes(random, 1 + random() % 16));
-            break;
-        case 2:
-            reply.resize(at);
-            break;
-        case 3:
-            reply.insert(at, "\r\n\r\n");
-            break;
-        case 4:
-            reply.insert(at, "ength: " + std::to_string(static_cast<int64_t>(random()) - 2147483648LL * (random() % 3)));
-            break;
-        case 5:
-            reply += std::string(random() % 2500, static_cast<char>('a' + random() % 26));
-            break;
-        default:
-            reply.insert(at, std::string(1, '\0'));
-            break;
-        }
-    }
-    return reply;
-}
-
 TEST(FuzzTest, RandomRepliesNeverCrashOrHangTheClient)
 {
     REQUIRE_TEST_SERVER();
@@ -88,7 +29,7 @@ TEST(FuzzTest, RandomRepliesNeverCrashOrHangTheClient)
     int accepted = 0;
     QuietStdout quiet;
     for (int round = 0; round < kRounds; ++round) {
-        std::string reply = MakeReply(random);
+        std::string reply = MakeFuzzReply(random, "fuzz.exe");
         std::string options = "raw+close";
         if (random() % 3 == 0) {
             options += "+gap=1+chunk=" + std::to_string(1 + random() % 700);
@@ -114,12 +55,57 @@ TEST(FuzzTest, RandomRepliesNeverCrashOrHangTheClient)
     EXPECT_LT(accepted, kRounds);
 }
 
+// The whole check and download against hostile version and download replies: no crash, no
+// hang, no offer that is not a plain version, no download kept that is not what was announced.
+TEST(FuzzTest, UpdaterSurvivesHostileVersionAndDownloadReplies)
+{
+    REQUIRE_TEST_SERVER();
+    const std::string self = OwnFileName();
+    const std::string fileName = "zorb-fuzz-" + std::to_string(GetCurrentProcessId()) + ".bin";
+    std::mt19937 random(kSeed + 2);
+    const int kRounds = 200;
+    int offers = 0;
+    int downloads = 0;
+    QuietStdout quiet;
+    for (int round = 0; round < kRounds; ++round) {
+        std::string download = MakeFuzzReply(random, self).substr(0, 1500);
+        // Half the rounds get a sound version reply on a kept connection, so that they reach the
+        // download; the others a hostile one, after which the server closes.
+        std::string versionPath = Scripted("raw+close", MakeFuzzReply(random, self));
+        if (random() % 2 == 0) {
+            std::string body = self + "=1.6," + Scripted("raw+close", download) + ",/unused";
+            versionPath = Scripted(
+                "raw", "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+        }
+        Updater updater("prog.exe Filename=" + fileName + " CurrVer=1.5 Host=127.0.0.1 Port=" +
+                        std::to_string(TestServerPort()) + " Path=" + versionPath);
+        if (!updater.CheckForUpdate()) {
+            continue;
+        }
+        ++offers;
+        ASSERT_TRUE(IsVersionText(updater.GetNewVersion())) << "round " << round;
+        if (!updater.Download()) {
+            continue;
+        }
+        ++downloads;
+        std::string file = ReadWholeFile(updater.GetTempFile());
+        ASSERT_FALSE(file.empty()) << "round " << round;
+        ASSERT_EQ(static_cast<int64_t>(file.size()), updater.GetBytesDownloaded()) << "round " << round;
+        ASSERT_EQ(updater.GetExpectedSize(), updater.GetBytesDownloaded()) << "round " << round;
+        ASSERT_NE(download.find(file), std::string::npos) << "round " << round;
+        DeleteFileA(updater.GetTempFile().c_str());
+    }
+    EXPECT_GT(offers, kRounds / 4);
+    EXPECT_GT(downloads, 0);
+    EXPECT_LT(downloads, offers);
+}
+
 TEST(FuzzTest, HeaderStepSurvivesRandomFirstChunks)
 {
     std::mt19937 random(kSeed + 1);
     QuietStdout quiet;
     for (int round = 0; round < 20000; ++round) {
-        std::string chunk = MakeReply(random).substr(0, HttpClient::kReceiveAreaSize);
+        std::string chunk = MakeFuzzReply(random, "fuzz.exe").substr(0, HttpClient::kReceiveAreaSize);
         HttpClient client("fuzz.exe");
         const char* body = chunk.c_str();
         int64_t length = 0;

@@ -174,6 +174,27 @@ TEST(HttpClientNetTest, RequestBytesAreExactlyTheEightLines)
     EXPECT_EQ(std::string(echo.bytes.begin(), echo.bytes.end()), expected);
 }
 
+TEST(HttpClientNetTest, UnsafeRequestPathsAreNeverSent)
+{
+    REQUIRE_TEST_SERVER();
+    HttpClient client("updater_net.exe");
+    ASSERT_TRUE(client.Connect("127.0.0.1", TestServerPort()));
+    const std::string paths[] = {"/t/conn/\r\nX-Injected: 1", "/t/conn/ HTTP/1.0", "/t/conn/\t", "/t/conn/\n", ""};
+    for (const std::string& path : paths) {
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(client.SendGet(path)) << Printable(path);
+        std::string printed = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(printed.find("Get Packet"), std::string::npos) << printed;
+        EXPECT_NE(printed.find("Refused request path"), std::string::npos) << printed;
+        EXPECT_TRUE(client.IsConnected());
+    }
+    // Nothing reached the server: the next sound request is the first it sees on the connection.
+    SocketRecvBuffer reply;
+    ASSERT_EQ(Fetch(client, "/t/conn/", reply).status, 200);
+    std::string text(reply.bytes.begin(), reply.bytes.end());
+    EXPECT_EQ(text.substr(text.size() - 6), " req=1");
+}
+
 TEST(SocketNetTest, ReconnectingClosesTheFirstConnectionAndBytesAppend)
 {
     REQUIRE_TEST_SERVER();

@@ -56,6 +56,37 @@ TEST(SocketRecvBufferTest, ReservesTheAnnouncedLengthWithinReason)
     }
 }
 
+struct LimitCase
+{
+    const char* name;
+    int64_t announced;
+    std::vector<std::string> chunks;
+    bool overLimit;
+    std::string kept;
+};
+
+TEST(SocketRecvBufferTest, LimitRefusesABodyThatIsOrGetsLonger)
+{
+    const LimitCase cases[] = {
+        {"fits", 8, {"abcd", "efgh"}, false, "abcdefgh"},
+        {"announced too long", 9, {}, true, ""},
+        {"sent past the limit", 4, {"abcd", "efgh", "i"}, true, "abcdefgh"},
+        {"one chunk past the limit", -1, {"abcdefghi"}, true, ""},
+        {"unannounced, fits", 0, {"ab", "", "cd"}, false, "abcd"},
+    };
+    for (const LimitCase& c : cases) {
+        SocketRecvBuffer buffer(8);
+        buffer.OnContentLength(c.announced);
+        for (const std::string& chunk : c.chunks) {
+            buffer.OnData(chunk.data(), static_cast<int64_t>(chunk.size()));
+        }
+        EXPECT_EQ(buffer.IsOverLimit(), c.overLimit) << c.name;
+        EXPECT_EQ(buffer.AcceptsMore(), !c.overLimit) << c.name;
+        EXPECT_EQ(std::string(buffer.bytes.begin(), buffer.bytes.end()), c.kept) << c.name;
+        EXPECT_LE(buffer.bytes.capacity(), 64u) << c.name;
+    }
+}
+
 TEST(FileWriterTest, CountsEveryByteAcrossOpenAndClose)
 {
     std::string first = TempName("fw1");
@@ -96,6 +127,44 @@ TEST(FileWriterTest, ReceiveFileWriterWritesWhileOpenAndClosesAtTheEnd)
     EXPECT_EQ(writer.GetBytesWritten(), 4);
     EXPECT_EQ(FileText(name), "body");
     DeleteFileA(name.c_str());
+}
+
+TEST(FileWriterTest, ReceiveFileWriterRefusesMoreThanWasAnnounced)
+{
+    std::string name = TempName("rfw-over");
+    SocketRecvFileWriter writer;
+    EXPECT_EQ(writer.GetAnnouncedLength(), SocketRecvFileWriter::kNotAnnounced);
+    ASSERT_TRUE(writer.Open(name));
+    writer.OnContentLength(6);
+    writer.OnData("abc", 3);
+    writer.OnData("def", 3);
+    EXPECT_TRUE(writer.AcceptsMore());
+    writer.OnData("g", 1);
+    EXPECT_FALSE(writer.AcceptsMore());
+    EXPECT_EQ(writer.GetAnnouncedLength(), 6);
+    EXPECT_TRUE(writer.Close());
+    EXPECT_TRUE(writer.Close());
+    DeleteFileA(name.c_str());
+}
+
+TEST(HttpClientTest, OnlyPathsWithoutSpacesOrControlBytesAreSafe)
+{
+    const std::pair<std::string, bool> cases[] = {
+        {"/dl/newZorb.exe", true},
+        {"/t/echo/?q=1&x=%20", true},
+        {"/caf\xE9", true},
+        {"", false},
+        {"/a b", false},
+        {"/a\r\nX-Injected: 1", false},
+        {"/m\r\n", false},
+        {"/tab\there", false},
+        {"/nul" + std::string(1, '\0') + "x", false},
+        {"/del\x7F", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsSafeRequestPath(c.first), c.second) << Printable(c.first);
+    }
+    EXPECT_EQ(Printable("1.6\r\n\tx"), "1.6\\x0D\\x0A\\x09x");
 }
 
 TEST(HttpClientTest, AgentNameIsCutBeforeTheFirstDotExe)

@@ -44,7 +44,10 @@ TEST(UpdaterNetTest, OffersOnlyNewerVersionsAndTellsMajorFromMinor)
         {"1.5", "1.10", false, false},
         {"1.5", "1.5", false, false},
         {"1.5", "1.4", false, false},
-        {"1.5", "1.5a", true, false},
+        // Only dotted numbers are offered: the version text goes into the question to the user.
+        {"1.5", "1.5a", false, false},
+        {"1.5", "1.6\n\nGet it from elsewhere", false, false},
+        {"1.5", "1.6\t", false, false},
         {"1.5", "10.0", true, true},
         {"1.5", "1.6.1", true, false},
         // Versions that are no numbers are no update, and nothing throws.
@@ -62,7 +65,40 @@ TEST(UpdaterNetTest, OffersOnlyNewerVersionsAndTellsMajorFromMinor)
         testing::internal::GetCapturedStdout();
         EXPECT_EQ(update, c.update) << c.current << " offered " << c.offered;
         EXPECT_EQ(updater.IsMajorUpdate(), c.major) << c.current << " offered " << c.offered;
-        EXPECT_EQ(updater.GetNewVersion(), c.offered);
+        EXPECT_EQ(updater.GetNewVersion(), IsVersionText(c.offered) ? c.offered : "") << c.offered;
+    }
+}
+
+struct BoundCase
+{
+    const char* name;
+    std::string path;
+    bool update;
+};
+
+TEST(UpdaterNetTest, VersionReplyIsBoundedInSize)
+{
+    REQUIRE_TEST_SERVER();
+    const std::string word = OwnFileName() + "=1.6," + kMinorPath;
+    const size_t limit = Updater::kMaxVersionReply;
+    const std::string atLimit = word + " " + std::string(limit - word.size() - 1, 'x');
+    const std::string pastLimit = atLimit + "x";
+    const BoundCase cases[] = {
+        {"at the limit", Scripted("", atLimit), true},
+        {"past the limit", Scripted("", pastLimit), false},
+        {"past the limit in small pieces", Scripted("chunk=3000+gap=1", pastLimit), false},
+        // Neither waits for the rest of what the server says it will send.
+        {"announces a huge body", Scripted("len=300000000", word), false},
+        {"sends past its announced length", Scripted("len=40", word + " " + std::string(3 * limit, 'y')), false},
+    };
+    for (const BoundCase& c : cases) {
+        Updater updater(UpdaterLine(UniqueFileName(), "1.5", c.path));
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(updater.CheckForUpdate(), c.update) << c.name;
+        std::string printed = testing::internal::GetCapturedStdout();
+        if (!c.update) {
+            EXPECT_NE(printed.find("Version reply longer than"), std::string::npos) << c.name << ": " << printed;
+        }
     }
 }
 
@@ -171,6 +207,8 @@ TEST_F(UpdaterDownloadTest, DownloadFailsWithoutPathOrWithAnErrorReply)
         "2.0," + kMinorPath,                   // a major update with only the minor path
         "1.6," + Scripted("status=404", "x"),  // the server has no such file
         "1.6," + Scripted("pad=1100", "x"),    // a reply whose header never ends in time
+        "2.0,/m,/t/conn/\r\n",                  // a line end that would go into the request line
+        "1.6,/t/conn/\r\nX-Injected:\t1",
     };
     for (const std::string& offer : offers) {
         Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest(offer))));
@@ -181,15 +219,35 @@ TEST_F(UpdaterDownloadTest, DownloadFailsWithoutPathOrWithAnErrorReply)
     EXPECT_FALSE(CheckAndDownload(closed));
 }
 
-TEST_F(UpdaterDownloadTest, ShortDownloadStillCountsAndCopyChecksTheSize)
+struct DownloadCase
+{
+    const char* name;
+    std::string path;
+};
+
+TEST_F(UpdaterDownloadTest, OnlyTheWholeAnnouncedFileIsADownload)
 {
     REQUIRE_TEST_SERVER();
-    // Announced 100 bytes, sent 10, then closed: the reply is still a 200.
-    std::string shortPath = Scripted("len=100+close", "0123456789");
-    Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + shortPath))));
+    const DownloadCase cases[] = {
+        {"closed after 8 of 5,000,000 bytes", Scripted("len=5000000+close", std::string("MZ\x90\x00\x03\x00\x00\x00", 8))},
+        {"closed after 10 of 100 bytes in pieces", Scripted("len=100+close+chunk=4+gap=1", "0123456789")},
+        {"more than announced", Scripted("len=4", "0123456789")},
+        {"announced empty", Scripted("", "")},
+        {"no length", Scripted("nolen", "")},
+    };
+    for (const DownloadCase& c : cases) {
+        Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + c.path))));
+        EXPECT_FALSE(CheckAndDownload(updater)) << c.name;
+        EXPECT_EQ(updater.GetExpectedSize(), -1) << c.name;
+    }
+}
+
+TEST_F(UpdaterDownloadTest, CopyChecksTheSizeThatWasWritten)
+{
+    REQUIRE_TEST_SERVER();
+    Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + kMinorPath))));
     ASSERT_TRUE(CheckAndDownload(updater));
-    EXPECT_EQ(ReadWholeFile(updater.GetTempFile()), "0123456789");
-    EXPECT_EQ(updater.GetBytesDownloaded(), 10);
+    EXPECT_EQ(updater.GetExpectedSize(), 10);
 
     // The copy goes over the target only when the file still has the size that was written.
     FILE* target = fopen(updater.GetTargetPath().c_str(), "wb");
@@ -199,10 +257,11 @@ TEST_F(UpdaterDownloadTest, ShortDownloadStillCountsAndCopyChecksTheSize)
     FILE* grown = fopen(updater.GetTempFile().c_str(), "ab");
     fputs("!", grown);
     fclose(grown);
+    testing::internal::CaptureStdout();
     EXPECT_FALSE(updater.CopyDownloaded(false));
+    EXPECT_FALSE(updater.CopyDownloaded(true));
+    testing::internal::GetCapturedStdout();
     EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), "old program");
-    EXPECT_TRUE(updater.CopyDownloaded(true));
-    EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), "0123456789!");
 }
 
 TEST_F(UpdaterDownloadTest, CopyReplacesTheTargetWithTheDownload)

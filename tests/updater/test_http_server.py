@@ -4,7 +4,8 @@ It binds port 0 and reports the port it got. Every connection is kept alive acro
 unless a reply says otherwise. Every request is recorded with its raw bytes and its connection.
 
 Two kinds of request path:
-  * a path listed in the routes: {"body": text}, {"file": path} or {"status": code};
+  * a path listed in the routes: {"body": text}, {"file": path} or {"status": code}; a body or
+    file route may announce another "length" than it has, and "close" the connection after it;
   * "/t/<options>/<hex>": a reply described by the path itself, so a test program can script
     the server without a side channel. Options, joined by '+':
       raw       the hex is the whole reply, status line and header included
@@ -134,8 +135,8 @@ class TestHttpServer:
                     body = f.read()
             else:
                 body = route["body"].encode("latin-1")
-            self._send(conn, self._header(200, len(body)) + body, 0)
-            return True
+            self._send(conn, self._header(200, route.get("length", len(body))) + body, 0)
+            return not route.get("close", False)
         if path.startswith("/t/"):
             return self._scripted(conn, path, raw, number, seq)
         body = b"No such route"

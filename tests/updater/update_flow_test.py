@@ -324,8 +324,12 @@ def main():
                                                   "Couldn't get update", DOWNLOAD_FAILED_TEXT)),
         ("updater missing", lambda: case_probe_box(flow, "updater-missing", False, {"body": "new program"},
                                                    "Error Updating", LAUNCH_FAILED_TEXT)),
+        ("download cut short", lambda: case_probe_box(
+            flow, "short-download", True, {"body": "MZ\x90\x00\x03\x00\x00\x00", "length": 5000000, "close": True},
+            "Couldn't get update", DOWNLOAD_FAILED_TEXT)),
         ("offered 1.10", lambda: case_probe_quiet(flow, "offer-1.10", offered="1.10")),
         ("offered 1.5", lambda: case_probe_quiet(flow, "offer-1.5", offered="1.5")),
+        ("offered lines of text", lambda: case_probe_quiet(flow, "offer-text", offered="1.6\n\nVisit\tus")),
         ("restarted with -FromUpdater", lambda: case_probe_quiet(
             flow, "from-updater", offered="1.6", words=["-fromUPDATER", "windowed"], expect_requests=0)),
         ("no Updater.ini", lambda: case_probe_quiet(flow, "no-ini", offered="1.6", ini=None, expect_requests=0)),

@@ -1,4 +1,6 @@
+// CIni: values as lists, whole sections and keys, and the text utilities behind them.
 #include "Ini.h"
+#include "IniShared.h"
 
 #include <assert.h>
 #include <mbstring.h>
@@ -6,55 +8,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+
+using IniShared::kGrowthStep;
+using IniShared::U;
 
 namespace {
 
-// Value reads start at this size and grow by it while the value may have been cut.
-constexpr DWORD kGrowthStep = 512;
-// Numbers, flags and reals read only this many bytes of a value.
-constexpr size_t kShortValueSize = 64;
 // HasKey reads with this default: a value that comes back as it was missing.
 const char kMissingKeyMarker[] = "{63788286-AE30-4D6B-95DF-3B451C1C79F9}";
+
 const char kTrimCharacters[] = "\t\n\r ";
-
-const unsigned char* U(const char* text)
-{
-    return reinterpret_cast<const unsigned char*>(text);
-}
-
-unsigned char* U(char* text)
-{
-    return reinterpret_cast<unsigned char*>(text);
-}
 
 bool NamesEqual(const char* a, const char* b)
 {
     return _mbsicmp(U(a), U(b)) == 0;
-}
-
-char* CopyText(const char* text)
-{
-    size_t length = strlen(text);
-    char* copy = new char[length + 1];
-    memcpy(copy, text, length + 1);
-    return copy;
-}
-
-std::string HexText(const uint8_t* data, unsigned length)
-{
-    std::string text;
-    char pair[3];
-    for (unsigned i = 0; i < length; ++i) {
-        snprintf(pair, sizeof pair, "%02X", data[i]);
-        text += pair;
-    }
-    return text;
-}
-
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // Appends one entry to a double-NUL list of size bytes at out, keeping room for the closing NUL.
@@ -71,79 +38,6 @@ bool AppendEntry(char* out, unsigned size, unsigned& count, const char* entry)
 }
 
 } // namespace
-
-CIni::CIni() : path(nullptr)
-{
-}
-
-CIni::CIni(const char* newPath) : path(newPath != nullptr ? _strdup(newPath) : nullptr)
-{
-}
-
-CIni::~CIni()
-{
-    free(path);
-}
-
-void CIni::SetPath(const char* newPath)
-{
-    if (newPath != nullptr) {
-        free(path);
-        path = _strdup(newPath);
-    } else if (path != nullptr) {
-        path[0] = '\0';
-    }
-}
-
-int CIni::GetPath(char* out, int size) const
-{
-    if (out == nullptr || size <= 0) {
-        return 0;
-    }
-    out[0] = '\0';
-    if (path == nullptr) {
-        return 0;
-    }
-    size_t length = strlen(path);
-    if (length > static_cast<size_t>(size) - 1) {
-        length = static_cast<size_t>(size) - 1;
-    }
-    memcpy(out, path, length);
-    out[length] = '\0';
-    return static_cast<int>(length);
-}
-
-bool CIni::HasPath() const
-{
-    return path != nullptr && path[0] != '\0';
-}
-
-char* CIni::ReadValue(const char* section, const char* key, const char* defaultValue) const
-{
-    if (defaultValue == nullptr) {
-        defaultValue = "";
-    }
-    if (section == nullptr || key == nullptr || !HasPath()) {
-        return CopyText(defaultValue);
-    }
-    for (DWORD size = kGrowthStep;; size += kGrowthStep) {
-        char* buffer = new char[size + 1];
-        DWORD count = GetPrivateProfileStringA(section, key, defaultValue, buffer, size, path);
-        if (count + 1 < size) {
-            buffer[count] = '\0';
-            return buffer;
-        }
-        delete[] buffer;
-    }
-}
-
-void CIni::ReadShortValue(const char* section, const char* key, char (&out)[65]) const
-{
-    memset(out, 0, sizeof out);
-    char* value = ReadValue(section, key, "");
-    strncpy(out, value, kShortValueSize);
-    delete[] value;
-}
 
 char* CIni::ReadSectionBlock(const char* section, DWORD* count) const
 {
@@ -166,55 +60,7 @@ char* CIni::ReadSectionBlock(const char* section, DWORD* count) const
     }
 }
 
-bool CIni::WriteValue(const char* section, const char* key, const char* value) const
-{
-    if (section == nullptr || key == nullptr || !HasPath()) {
-        return false;
-    }
-    return WritePrivateProfileStringA(section, key, value, path) != FALSE;
-}
-
-// ---- Strings and lists ----
-
-int CIni::ReadString(const char* section, const char* key, char* out, int size) const
-{
-    if (out != nullptr && size > 0) {
-        out[0] = '\0';
-    }
-    char* value = ReadValue(section, key, "");
-    int length = static_cast<int>(strlen(value));
-    if (out != nullptr) {
-        if (size > 0) {
-            _mbsnbcpy(U(out), U(value), static_cast<size_t>(size));
-        }
-        if (length > size) {
-            length = size > 0 ? size : 0;
-        }
-    }
-    delete[] value;
-    return length;
-}
-
-char* CIni::ReadStringAlloc(const char* section, const char* key, const char* defaultValue) const
-{
-    return ReadValue(section, key, defaultValue);
-}
-
-bool CIni::WriteString(const char* section, const char* key, const char* value) const
-{
-    return WriteValue(section, key, value != nullptr ? value : "");
-}
-
-bool CIni::AppendString(const char* section, const char* key, const char* text) const
-{
-    if (text == nullptr || section == nullptr || key == nullptr) {
-        return false;
-    }
-    char* old = ReadValue(section, key, "");
-    std::string joined = std::string(old) + text;
-    delete[] old;
-    return WriteValue(section, key, joined.c_str());
-}
+// ---- Lists ----
 
 int CIni::ReadList(const char* section, const char* key, char* out, int size, const char* delimiter,
                    bool trim) const
@@ -241,195 +87,6 @@ int CIni::ReadList(const char* section, const char* key, char* out, int size, co
     }
     delete[] value;
     return count;
-}
-
-// ---- Integers, flags, reals and characters ----
-
-int CIni::ReadInt(const char* section, const char* key, int, int base) const
-{
-    return static_cast<int>(ReadUnsigned(section, key, 0, base));
-}
-
-unsigned CIni::ReadUnsigned(const char* section, const char* key, unsigned, int base) const
-{
-    char text[65];
-    ReadShortValue(section, key, text);
-    if (text[0] == '\0') {
-        return 0;
-    }
-    return static_cast<unsigned>(strtoul(text, nullptr, NormaliseBase(base)));
-}
-
-bool CIni::WriteInt(const char* section, const char* key, int value, int base) const
-{
-    char text[65];
-    IntToString(static_cast<unsigned>(value), text, base);
-    return WriteValue(section, key, text);
-}
-
-bool CIni::WriteUnsigned(const char* section, const char* key, unsigned value, int base) const
-{
-    char text[65];
-    base = NormaliseBase(base);
-    if (base == 10) {
-        snprintf(text, sizeof text, "%u", value);
-    } else {
-        IntToString(value, text, base);
-    }
-    return WriteValue(section, key, text);
-}
-
-bool CIni::AddToInt(const char* section, const char* key, int delta, int base) const
-{
-    unsigned sum = static_cast<unsigned>(ReadInt(section, key, 0, base)) + static_cast<unsigned>(delta);
-    return WriteInt(section, key, static_cast<int>(sum), base);
-}
-
-bool CIni::AddToUnsigned(const char* section, const char* key, unsigned delta, int base) const
-{
-    return WriteUnsigned(section, key, ReadUnsigned(section, key, 0, base) + delta, base);
-}
-
-bool CIni::ReadFlag(const char* section, const char* key) const
-{
-    char text[65];
-    ReadShortValue(section, key, text);
-    return StringToFlag(text);
-}
-
-bool CIni::WriteFlag(const char* section, const char* key, bool value) const
-{
-    char text[8];
-    snprintf(text, sizeof text, "%d", value ? 1 : 0);
-    return WriteValue(section, key, text);
-}
-
-bool CIni::ToggleFlag(const char* section, const char* key) const
-{
-    return WriteFlag(section, key, !ReadFlag(section, key));
-}
-
-double CIni::ReadReal(const char* section, const char* key, double defaultValue) const
-{
-    char text[65];
-    ReadShortValue(section, key, text);
-    if (text[0] == '\0') {
-        return defaultValue;
-    }
-    return strtod(text, nullptr);
-}
-
-bool CIni::WriteReal(const char* section, const char* key, double value, int precision) const
-{
-    char format[16];
-    if (precision > 0) {
-        snprintf(format, sizeof format, "%%.%df", precision);
-    } else {
-        snprintf(format, sizeof format, "%%f");
-    }
-    char text[kShortValueSize + 1];
-    int length = snprintf(text, sizeof text, format, value);
-    // A cut number would be a different number: refuse rather than write it.
-    if (length < 0 || static_cast<size_t>(length) > kShortValueSize) {
-        return false;
-    }
-    return WriteValue(section, key, text);
-}
-
-bool CIni::AddToReal(const char* section, const char* key, double delta, int precision) const
-{
-    return WriteReal(section, key, ReadReal(section, key, 0.0) + delta, precision);
-}
-
-char CIni::ReadChar(const char* section, const char* key, char defaultValue) const
-{
-    char* value = ReadValue(section, key, "");
-    char c = value[0] != '\0' ? value[0] : defaultValue;
-    delete[] value;
-    return c;
-}
-
-bool CIni::WriteChar(const char* section, const char* key, char c) const
-{
-    char text[2] = {c, '\0'};
-    return WriteValue(section, key, text);
-}
-
-// ---- Byte blocks as hex text ----
-
-unsigned CIni::ReadHexBytes(const char* section, const char* key, void* out, unsigned size) const
-{
-    char* value = ReadValue(section, key, "");
-    size_t length = strlen(value);
-    unsigned count = static_cast<unsigned>(length / 2);
-    if (count > 0) {
-        for (size_t i = 0; i < length; ++i) {
-            if (!IsHexDigit(value[i])) {
-                count = 0;
-                break;
-            }
-        }
-    }
-    if (out != nullptr) {
-        if (count > size) {
-            count = size;
-        }
-        uint8_t* bytes = static_cast<uint8_t*>(out);
-        for (unsigned i = 0; i < count; ++i) {
-            char pair[3] = {value[2 * i], value[2 * i + 1], '\0'};
-            bytes[i] = static_cast<uint8_t>(strtoul(pair, nullptr, 16));
-        }
-    }
-    delete[] value;
-    return count;
-}
-
-bool CIni::WriteHexBytes(const char* section, const char* key, const uint8_t* data, unsigned length) const
-{
-    if (data == nullptr) {
-        return false;
-    }
-    return WriteValue(section, key, HexText(data, length).c_str());
-}
-
-bool CIni::AppendHexBytes(const char* section, const char* key, const uint8_t* data, unsigned length) const
-{
-    if (data == nullptr) {
-        return false;
-    }
-    return AppendString(section, key, HexText(data, length).c_str());
-}
-
-uint64_t CIni::ReadHex8Bytes(const char* section, const char* key, uint64_t defaultValue) const
-{
-    uint64_t value = 0;
-    if (ReadHexBytes(section, key, &value, sizeof value) != sizeof value) {
-        return defaultValue;
-    }
-    return value;
-}
-
-GUID CIni::ReadHex16Bytes(const char* section, const char* key, const GUID* defaultValue) const
-{
-    GUID value = {};
-    if (ReadHexBytes(section, key, &value, sizeof value) != sizeof value) {
-        GUID fallback = {};
-        return defaultValue != nullptr ? *defaultValue : fallback;
-    }
-    return value;
-}
-
-bool CIni::WriteHex8Bytes(const char* section, const char* key, uint64_t value) const
-{
-    return WriteHexBytes(section, key, reinterpret_cast<const uint8_t*>(&value), sizeof value);
-}
-
-bool CIni::WriteHex16Bytes(const char* section, const char* key, const GUID* value) const
-{
-    if (value == nullptr) {
-        return false;
-    }
-    return WriteHexBytes(section, key, reinterpret_cast<const uint8_t*>(value), sizeof *value);
 }
 
 // ---- Sections and keys ----
