@@ -90,6 +90,31 @@ TEST(Driver, CallsTheClientInItsOrder) {
     EXPECT_EQ(client.DriverCalls(), expected);
 }
 
+// A worker's thread may take long to end after its band; the next band must not wait for
+// that, only for the worker to have left the pool.
+TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
+    ClientSetup setup;
+    setup.width = 24;
+    setup.height = 40;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 2;
+    setup.threads = 1;
+    setup.formula = 2;
+    setup.starter = &LingeringStarter;
+    RecordingClient client(setup);
+    ResetLingeringWorkers();
+
+    HANDLE render = StartRender(client);
+    const bool ended = WaitForSingleObject(render, 20000) == WAIT_OBJECT_0;
+    ASSERT_TRUE(ReleaseLingeringWorkers(20000));
+    ASSERT_TRUE(WaitAndClose(render, 20000));
+    EXPECT_TRUE(ended) << "the render waited for worker threads to end";
+    EXPECT_EQ(client.PassCompletes(), 2);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_EQ(client.PixelsNeverSet(), 0);
+    EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+}
+
 TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {
     ClientSetup setup;
     setup.callPrepare = false; // stats stay zeroed: no thread count, no precision

@@ -124,6 +124,12 @@ void ReleaseHeldWorkers();
 void WaitForHeldWorkers(int count);
 HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
 
+// Workers whose threads stay alive after they have rendered their band and left the pool,
+// until ReleaseLingeringWorkers; that waits (up to timeoutMs) until they have all ended.
+void ResetLingeringWorkers();
+bool ReleaseLingeringWorkers(DWORD timeoutMs);
+HANDLE LingeringStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+
 // Refuse to start any thread, or only workers.
 HANDLE FailingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
 HANDLE FailingWorkerStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
