@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -113,6 +114,46 @@ TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
     EXPECT_EQ(client.RenderCompletes(), 1);
     EXPECT_EQ(client.PixelsNeverSet(), 0);
     EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+}
+
+// Threads of this process, from a snapshot of the system's.
+int ProcessThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// A client that throws out of a pass end leaves the render early, while the next pass's
+// scheduler may already be waiting for its pass: no thread of the render may be left behind.
+TEST(Driver, ClientThrowingAtAPassEndLeavesNoRenderThreadBehind) {
+    ClientSetup setup;
+    setup.height = 40;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 1;
+    setup.threads = 2;
+    setup.throwAtFirstPassEnd = true;
+    RecordingClient client(setup);
+    const int threadsBefore = ProcessThreadCount();
+    ASSERT_GT(threadsBefore, 0);
+
+    ASSERT_TRUE(RenderAndWait(client, 20000));
+    EXPECT_EQ(client.PassCompletes(), 1);
+    EXPECT_EQ(client.RenderCompletes(), 0);
+    // Ended threads may take a moment to leave the snapshot.
+    const ULONGLONG start = GetTickCount64();
+    while (ProcessThreadCount() > threadsBefore && GetTickCount64() - start < 20000) {
+        Sleep(10);
+    }
+    EXPECT_LE(ProcessThreadCount(), threadsBefore);
 }
 
 TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {

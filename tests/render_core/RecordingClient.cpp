@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -100,7 +101,9 @@ int RecordingClient::GetFormula() {
 
 void RecordingClient::OnPassComplete(int64_t) {
     Record("OnPassComplete");
-    ++passCompletes_;
+    if (++passCompletes_ == 1 && setup_.throwAtFirstPassEnd) {
+        throw std::runtime_error("client failure");
+    }
 }
 
 void RecordingClient::OnRenderStart() {

@@ -30,6 +30,7 @@ struct ClientSetup {
     DWORD tickSleepMs = 0;    // work done in each OnProgressTick
     RenderThreadPool::ThreadStarter starter = nullptr;
     bool julia = false;
+    bool throwAtFirstPassEnd = false; // a client whose OnPassComplete throws
 };
 
 // A client that records what the engine asks and hands back. Driver-side calls are recorded by
