@@ -120,12 +120,15 @@ for line in open(sys.argv[1]):
 def median(values):
     return statistics.median(values) if values else float("nan")
 
+def figure(values):
+    return "%12.1f" % median(values) if values else "%12s" % "-"
+
 print("%-40s %12s %12s %9s %12s %12s" % ("case (median of rounds)", sys.argv[2] + " ms", "this ms",
                                          "speed-up", sys.argv[2] + " CPU", "this CPU"))
 for name in order:
     theirs = median(wall.get(("theirs", name), []))
     ours = median(wall.get(("ours", name), []))
-    print("%-40s %12.1f %12.1f %8.2fx %12.1f %12.1f" % (
+    print("%-40s %12.1f %12.1f %8.2fx %s %s" % (
         name, theirs, ours, theirs / ours if ours else float("nan"),
-        median(cpu.get(("theirs", name), [])), median(cpu.get(("ours", name), []))))
+        figure(cpu.get(("theirs", name), [])), figure(cpu.get(("ours", name), []))))
 EOF
