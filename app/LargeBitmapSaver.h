@@ -131,6 +131,25 @@ private:
     LargeImagePassBuffers buffers;
     JpegWriter jpeg;
 
+    // What the workers read for every pixel or group of pixels, set by the driver when the
+    // render starts and between passes, while no worker runs. On cache lines of its own: the
+    // UI and driver threads' writes to the rest of the object (lock, texts, flags) during a
+    // pass never take these lines from the workers' caches.
+    struct alignas(64) PassAnswers {
+        uint8_t* indexRows = nullptr;
+        float* smoothRows = nullptr;
+        size_t pitch = 0;
+        uint32_t firstRow = 1; // picture row of buffer row 0
+        uint32_t rows = 0;     // T
+        uint32_t width = 0;
+        uint32_t maxIterations = 0;
+        double juliaRe = 0.0;
+        double juliaIm = 0.0;
+        bool julia = false;
+        bool linearColouring = true;
+    };
+    PassAnswers answers{};
+
     WindowRenderSettings look{};
     // First picture row of the pass being rendered; written by the driver between passes,
     // read by the pass's workers, which start after it is written.

@@ -17,14 +17,15 @@
 void LargeBitmapSaver::SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue)
 {
     // Each band is one row, so each worker writes its own buffer row; no lock. The pass
-    // holds rows passFirstRow .. passFirstRow + T - 1, which is (y - 1) mod T of the buffer.
-    const uint32_t row = y - passFirstRow;
-    if (row >= static_cast<uint32_t>(bandsPerPass) || x >= static_cast<uint32_t>(width)) {
+    // holds rows firstRow .. firstRow + T - 1, which is (y - 1) mod T of the buffer.
+    const PassAnswers& pass = answers;
+    const uint32_t row = y - pass.firstRow;
+    if (row >= pass.rows || x >= pass.width) {
         return;
     }
-    const size_t i = x + static_cast<size_t>(row) * static_cast<size_t>(width);
-    buffers.indexRows[i] = colourIndex;
-    buffers.smoothRows[i] = smoothValue;
+    const size_t i = x + static_cast<size_t>(row) * pass.pitch;
+    pass.indexRows[i] = colourIndex;
+    pass.smoothRows[i] = smoothValue;
 }
 
 void LargeBitmapSaver::StepProgress()
@@ -33,7 +34,7 @@ void LargeBitmapSaver::StepProgress()
 
 bool LargeBitmapSaver::IsLinearColouring()
 {
-    return look.linearColouring;
+    return answers.linearColouring;
 }
 
 const View* LargeBitmapSaver::GetView()
@@ -43,17 +44,17 @@ const View* LargeBitmapSaver::GetView()
 
 bool LargeBitmapSaver::IsJulia()
 {
-    return look.julia;
+    return answers.julia;
 }
 
 double LargeBitmapSaver::GetJuliaRe()
 {
-    return look.juliaRe;
+    return answers.juliaRe;
 }
 
 double LargeBitmapSaver::GetJuliaIm()
 {
-    return look.juliaIm;
+    return answers.juliaIm;
 }
 
 int LargeBitmapSaver::PrepareRender(RenderThreadPool* pool)
@@ -85,7 +86,7 @@ int LargeBitmapSaver::GetFormula()
 
 uint64_t LargeBitmapSaver::GetMaxIterations()
 {
-    return static_cast<uint64_t>(maxIterations);
+    return static_cast<uint64_t>(answers.maxIterations);
 }
 
 void LargeBitmapSaver::OnRenderStart()
@@ -93,6 +94,17 @@ void LargeBitmapSaver::OnRenderStart()
     // The pass buffers were allocated and the progress range set when the save started, on
     // the UI thread, so that a failure could still be refused there.
     buffers.MarkUnrendered();
+    answers.indexRows = buffers.indexRows;
+    answers.smoothRows = buffers.smoothRows;
+    answers.pitch = static_cast<size_t>(buffers.pitch);
+    answers.firstRow = passFirstRow;
+    answers.rows = static_cast<uint32_t>(bandsPerPass);
+    answers.width = static_cast<uint32_t>(width);
+    answers.maxIterations = maxIterations;
+    answers.juliaRe = look.juliaRe;
+    answers.juliaIm = look.juliaIm;
+    answers.julia = look.julia;
+    answers.linearColouring = look.linearColouring;
     if (saveFileType == LargeImageFileType::Bitmap) {
         WriteBitmapHeader();
     } else {
@@ -131,6 +143,7 @@ void LargeBitmapSaver::OnPassComplete(int64_t elapsedSeconds)
     ++passesWritten;
     // The next pass's workers start after this returns and see the new first row.
     passFirstRow = static_cast<uint32_t>(rows.first + rows.count);
+    answers.firstRow = passFirstRow;
     buffers.MarkUnrendered();
     PostProgress();
 }
@@ -142,10 +155,11 @@ void LargeBitmapSaver::WritePass(PassRows rows)
     }
     bool written;
     if (saveFileType == LargeImageFileType::Bitmap) {
-        written = WriteBitmapPass(output.Out(), width, height, rows, buffers.indexRows, buffers.bitmapBlock);
+        written = WriteBitmapPass(output.Out(), width, height, rows, buffers.indexRows, buffers.bitmapBlock,
+                                  buffers.pitch);
     } else {
         written = WriteJpegPass(jpeg, width, rows, buffers.indexRows, buffers.smoothRows, look.palette,
-                                buffers.rgbRow);
+                                buffers.rgbRow, buffers.pitch);
     }
     if (!written) {
         writeFailed = true;

@@ -1,11 +1,15 @@
 #include "app/LargeImagePassBuffers.h"
 
+#include <malloc.h>
+
 #include <cstdlib>
 #include <cstring>
 
 #include "app/LargeImageLimits.h"
 
 namespace {
+constexpr int64_t kCacheLine = 64;
+
 // A byte count that size_t can hold, or 0 (also on a 32-bit build asked for several GB).
 size_t SizeOrZero(uint64_t bytes)
 {
@@ -19,7 +23,11 @@ bool LargeImagePassBuffers::Allocate(int32_t w, int32_t rowsPerPass, LargeImageF
     if (w < 1 || rowsPerPass < 1) {
         return false;
     }
-    const uint64_t pixels = static_cast<uint64_t>(w) * static_cast<uint64_t>(rowsPerPass);
+    const int64_t rowPitch = (static_cast<int64_t>(w) + kCacheLine - 1) / kCacheLine * kCacheLine;
+    if (rowPitch > INT32_MAX) {
+        return false;
+    }
+    const uint64_t pixels = static_cast<uint64_t>(rowPitch) * static_cast<uint64_t>(rowsPerPass);
     const size_t indexBytes = SizeOrZero(pixels);
     const size_t smoothBytes = SizeOrZero(pixels * sizeof(float));
     const size_t extraBytes = type == LargeImageFileType::Jpeg
@@ -28,8 +36,8 @@ bool LargeImagePassBuffers::Allocate(int32_t w, int32_t rowsPerPass, LargeImageF
     if (indexBytes == 0 || smoothBytes == 0 || extraBytes == 0) {
         return false;
     }
-    indexRows = static_cast<uint8_t*>(malloc(indexBytes));
-    smoothRows = static_cast<float*>(malloc(smoothBytes));
+    indexRows = static_cast<uint8_t*>(_aligned_malloc(indexBytes, kCacheLine));
+    smoothRows = static_cast<float*>(_aligned_malloc(smoothBytes, kCacheLine));
     // The block is zeroed once: rows are copied over its first W bytes only, so the padding
     // of every row stays zero.
     uint8_t* extra = static_cast<uint8_t*>(calloc(extraBytes, 1));
@@ -44,14 +52,15 @@ bool LargeImagePassBuffers::Allocate(int32_t w, int32_t rowsPerPass, LargeImageF
     }
     width = w;
     rows = rowsPerPass;
+    pitch = static_cast<int32_t>(rowPitch);
     MarkUnrendered();
     return true;
 }
 
 void LargeImagePassBuffers::Release()
 {
-    free(indexRows);
-    free(smoothRows);
+    _aligned_free(indexRows);
+    _aligned_free(smoothRows);
     free(rgbRow);
     free(bitmapBlock);
     indexRows = nullptr;
@@ -60,11 +69,12 @@ void LargeImagePassBuffers::Release()
     bitmapBlock = nullptr;
     width = 0;
     rows = 0;
+    pitch = 0;
 }
 
 void LargeImagePassBuffers::MarkUnrendered()
 {
-    const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(rows);
+    const size_t pixels = static_cast<size_t>(pitch) * static_cast<size_t>(rows);
     if (pixels == 0) {
         return;
     }

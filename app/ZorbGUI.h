@@ -257,6 +257,22 @@ public:
     View renderView{};
     int renderWidth = 0;
     int renderHeight = 0;
+    // What the render's workers read for every pixel or group of pixels, copied when it
+    // starts. On cache lines of its own, written only while no render runs: the UI thread's
+    // writes to the rest of the object never take these lines from the workers' caches.
+    struct alignas(64) RenderAnswers {
+        uint8_t* dibBits = nullptr;
+        float* smoothBuffer = nullptr;
+        uint32_t bottomRow = 0; // screenHeight: PixelIndex's row base
+        uint32_t stride = 0;
+        uint64_t maxIterations = 0;
+        double juliaRe = 0.0;
+        double juliaIm = 0.0;
+        DWORD uiThreadId = 0;
+        bool julia = false;
+        bool linearColouring = true;
+    };
+    RenderAnswers renderAnswers{};
 
 private:
     ZorbGUI();
@@ -265,6 +281,12 @@ private:
     ZorbGUI& operator=(const ZorbGUI&) = delete;
 
     bool OnRenderThread() const { return GetCurrentThreadId() != uiThreadId; }
+    // The same question for the per-pixel answers, asked of their own cache line; false
+    // before the first render, when no render thread can ask.
+    bool OnAnswerThread() const
+    {
+        return renderAnswers.uiThreadId != 0 && GetCurrentThreadId() != renderAnswers.uiThreadId;
+    }
     HDC RenderWindowDc() const;
     void ReleaseImageBuffers();
 };

@@ -99,6 +99,16 @@ void ZorbGUI::StartRender()
     renderView = view;
     renderWidth = width;
     renderHeight = height;
+    renderAnswers.dibBits = dibBits;
+    renderAnswers.smoothBuffer = smoothBuffer;
+    renderAnswers.bottomRow = static_cast<uint32_t>(screenHeight);
+    renderAnswers.stride = static_cast<uint32_t>(screenStride);
+    renderAnswers.maxIterations = maxIterations;
+    renderAnswers.juliaRe = juliaRe;
+    renderAnswers.juliaIm = juliaIm;
+    renderAnswers.uiThreadId = uiThreadId;
+    renderAnswers.julia = julia;
+    renderAnswers.linearColouring = linearColouring;
     dibView = view;
     unsigned threadId = 0;
     const uintptr_t thread = _beginthreadex(nullptr, 0, &RenderThreadEntry, this, 0, &threadId);
@@ -165,9 +175,11 @@ LRESULT ZorbGUI::OnProgressTip(WPARAM percentBits)
 
 void ZorbGUI::SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue)
 {
-    const uint32_t i = PixelIndex(x, y);
-    dibBits[i] = colourIndex;
-    smoothBuffer[i] = smoothValue;
+    // PixelIndex on the render's copy: only workers call this.
+    const RenderAnswers& answers = renderAnswers;
+    const uint32_t i = x + (answers.bottomRow - y) * answers.stride;
+    answers.dibBits[i] = colourIndex;
+    answers.smoothBuffer[i] = smoothValue;
 }
 
 void ZorbGUI::StepProgress()
@@ -186,7 +198,7 @@ void ZorbGUI::StepProgress()
 
 bool ZorbGUI::IsLinearColouring()
 {
-    return linearColouring;
+    return OnAnswerThread() ? renderAnswers.linearColouring : linearColouring;
 }
 
 const View* ZorbGUI::GetView()
@@ -196,17 +208,17 @@ const View* ZorbGUI::GetView()
 
 bool ZorbGUI::IsJulia()
 {
-    return julia;
+    return OnAnswerThread() ? renderAnswers.julia : julia;
 }
 
 double ZorbGUI::GetJuliaRe()
 {
-    return juliaRe;
+    return OnAnswerThread() ? renderAnswers.juliaRe : juliaRe;
 }
 
 double ZorbGUI::GetJuliaIm()
 {
-    return juliaIm;
+    return OnAnswerThread() ? renderAnswers.juliaIm : juliaIm;
 }
 
 int ZorbGUI::PrepareRender(RenderThreadPool* pool)
@@ -253,7 +265,7 @@ int ZorbGUI::GetFormula()
 
 uint64_t ZorbGUI::GetMaxIterations()
 {
-    return maxIterations;
+    return OnAnswerThread() ? renderAnswers.maxIterations : maxIterations;
 }
 
 void ZorbGUI::OnPassComplete(int64_t)

@@ -25,11 +25,24 @@ BenchClient::~BenchClient()
     }
 }
 
+double ProcessCpuSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0.0;
+    }
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e7;
+}
+
 bool BenchClient::Run()
 {
     std::fill(rowSums_.begin(), rowSums_.end(), 0);
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
+    const double cpuStart = ProcessCpuSeconds();
     QueryPerformanceCounter(&start);
     RenderRunningFlag.exchange(true);
     if (_beginthread(&RenderDriverThread, 0, static_cast<IRenderCallbackInterface*>(this)) == uintptr_t(-1)) {
@@ -37,6 +50,7 @@ bool BenchClient::Run()
     }
     WaitForSingleObject(done_, INFINITE);
     QueryPerformanceCounter(&end);
+    cpuSeconds_ = ProcessCpuSeconds() - cpuStart;
     RenderRunningFlag.exchange(false);
     wallSeconds_ = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
     return familyAvailable_;

@@ -37,6 +37,8 @@ public:
     bool Run();
 
     double WallSeconds() const { return wallSeconds_; }
+    // Processor time of the whole process over the render, every thread's user and kernel time.
+    double CpuSeconds() const { return cpuSeconds_; }
     double RenderSeconds() const { return renderSeconds_; }
     const RenderStats& Stats() const { return stats_; }
     uint64_t Checksum() const;
@@ -68,4 +70,8 @@ private:
     RenderStats stats_{};
     double renderSeconds_ = 0.0;
     double wallSeconds_ = 0.0;
+    double cpuSeconds_ = 0.0;
 };
+
+// User plus kernel time of this process so far, in seconds.
+double ProcessCpuSeconds();

@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "BenchClient.h"
+#include "IterationCount.h"
 #include "render/BuildConfig.h"
 #include "render/Processors.h"
 
@@ -55,21 +57,49 @@ LaneFamily ScalarOf(LaneFamily family)
                                                                                      : LaneFamily::kScalarDouble;
 }
 
+int LaneWidth(LaneFamily family)
+{
+    switch (family) {
+    case LaneFamily::kVectorFloat: return kBuildAvx ? 8 : 4;
+    case LaneFamily::kVectorDouble: return kBuildAvx ? 4 : 2;
+    default: return 1;
+    }
+}
+
 struct Result {
     const BenchView* view;
     LaneFamily family;
     int threads;
     double medianMs;
+    double medianCpuMs;
     uint64_t checksum; // differs between thread counts: each band accumulates its own rows
 };
 
-bool Measure(const BenchView& view, LaneFamily family, int threads, Result* result)
+View ViewOf(const BenchView& view)
+{
+    View v{};
+    v.xMin = view.xMin;
+    v.xMax = view.xMax;
+    v.yMin = view.yMin;
+    v.yMax = view.yMax;
+    v.spanX = v.xMax - v.xMin;
+    v.spanY = v.yMax - v.yMin;
+    v.stepX = v.spanX / kWidth;
+    v.stepY = v.spanY / kHeight;
+    return v;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// raw: one line per run, for scripts/bench.sh to set against another build's runs.
+bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bool raw, Result* result)
 {
     BenchRender render;
-    render.view.xMin = view.xMin;
-    render.view.xMax = view.xMax;
-    render.view.yMin = view.yMin;
-    render.view.yMax = view.yMax;
+    render.view = ViewOf(view);
     render.width = kWidth;
     render.height = kHeight;
     render.formula = view.formula;
@@ -77,15 +107,19 @@ bool Measure(const BenchView& view, LaneFamily family, int threads, Result* resu
     render.family = family;
     render.threads = threads;
     BenchClient client(render);
-    std::vector<double> ms;
-    for (int run = 0; run < kRuns; ++run) {
+    std::vector<double> ms, cpuMs;
+    for (int run = 0; run < runs; ++run) {
         if (!client.Run()) {
             return false;
         }
         ms.push_back(client.WallSeconds() * 1000.0);
+        cpuMs.push_back(client.CpuSeconds() * 1000.0);
+        if (raw) {
+            std::printf("case %s/%s/%s/t%d %.3f %.3f\n", BuildName(), LaneName(family), view.name, threads, ms.back(),
+                        cpuMs.back());
+        }
     }
-    std::sort(ms.begin(), ms.end());
-    *result = Result{&view, family, threads, ms[kRuns / 2], client.Checksum()};
+    *result = Result{&view, family, threads, Median(ms), Median(cpuMs), client.Checksum()};
     return true;
 }
 
@@ -109,7 +143,7 @@ void PrintRatio(const char* label, const Result* numerator, const Result& result
 }
 
 // The picture the window would render at 16000 x 16000, bands cut as the window cuts them.
-void RunLargeCase(int threads)
+void RunLargeCase(int threads, bool raw)
 {
     BenchRender render;
     render.view.xMin = -1.5;
@@ -125,17 +159,41 @@ void RunLargeCase(int threads)
     BenchClient client(render);
     client.Run();
     const RenderStats& stats = client.Stats();
+    if (raw) {
+        std::printf("case %s/large-16000/t%d %.3f %.3f\n", BuildName(), threads, client.WallSeconds() * 1000.0,
+                    client.CpuSeconds() * 1000.0);
+        return;
+    }
     const LaneFamily family = stats.simd ? (stats.useFloat ? LaneFamily::kVectorFloat : LaneFamily::kVectorDouble)
                                          : (stats.useFloat ? LaneFamily::kScalarFloat : LaneFamily::kScalarDouble);
-    std::printf("%-6s %-11s formula 2 large-16000 threads %2d  wall %9.1f ms  render %9.1f ms  %7.1f Mpix/s  rows/band %d\n",
+    std::printf("%-6s %-11s formula 2 large-16000 threads %2d  wall %9.1f ms  render %9.1f ms  CPU %9.1f ms  %7.1f Mpix/s  rows/band %d\n",
                 BuildName(), LaneName(family), stats.threadCount, client.WallSeconds() * 1000.0,
-                client.RenderSeconds() * 1000.0, 256.0 / client.WallSeconds(), 16000 / (4 * stats.threadCount));
+                client.RenderSeconds() * 1000.0, client.CpuSeconds() * 1000.0, 256.0 / client.WallSeconds(),
+                16000 / (4 * stats.threadCount));
 }
 
 } // namespace
 
-int main()
+// Options: --runs N (renders per case, default 5), --raw (one line per run and nothing else:
+// "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case).
+int main(int argc, char** argv)
 {
+    int runs = 5;
+    bool raw = false;
+    bool large = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--runs" && i + 1 < argc) {
+            runs = std::max(1, std::atoi(argv[++i]));
+        } else if (option == "--raw") {
+            raw = true;
+        } else if (option == "--no-large") {
+            large = false;
+        } else {
+            std::fprintf(stderr, "usage: %s [--runs N] [--raw] [--no-large]\n", argv[0]);
+            return 2;
+        }
+    }
     const int all = CountLogicalProcessors();
     std::vector<LaneFamily> families = {LaneFamily::kScalarFloat, LaneFamily::kScalarDouble};
     if (!kBuildScalar) {
@@ -152,26 +210,47 @@ int main()
         for (LaneFamily family : families) {
             for (int threads : threadCounts) {
                 Result result;
-                if (!Measure(view, family, threads, &result)) {
-                    std::printf("%-6s %-11s formula %d %-8s threads %2d  not available on this processor\n", BuildName(),
-                                LaneName(family), view.formula, view.name, threads);
+                if (!Measure(view, family, threads, runs, raw, &result)) {
+                    if (!raw) {
+                        std::printf("%-6s %-11s formula %d %-8s threads %2d  not available on this processor\n",
+                                    BuildName(), LaneName(family), view.formula, view.name, threads);
+                    }
                     continue;
                 }
                 results.push_back(result);
             }
         }
     }
-
-    std::printf("%-6s %-11s %-9s %-8s %-10s %10s %9s %16s %14s\n", "build", "lane", "formula", "view", "threads",
-                "median ms", "Mpix/s", "vs scalar lane", "vs 1 thread");
-    const double megapixels = kWidth * double(kHeight) / 1e6;
-    for (const Result& r : results) {
-        std::printf("%-6s %-11s formula %d %-8s threads %2d %10.1f %9.1f", BuildName(), LaneName(r.family),
-                    r.view->formula, r.view->name, r.threads, r.medianMs, megapixels / (r.medianMs / 1000.0));
-        PrintRatio("vs scalar", Find(results, r.view, ScalarOf(r.family), r.threads), r);
-        PrintRatio("vs 1 thread", Find(results, r.view, r.family, 1), r);
-        std::printf("\n");
+    if (raw) {
+        if (large) {
+            RunLargeCase(all, true);
+        }
+        return 0;
     }
-    RunLargeCase(all);
+
+    // Lane steps per second and thread: the steps a kernel of the lane's width runs for the
+    // view (counted once with a plain loop) over the wall time of all threads.
+    std::printf("%-6s %-11s %-9s %-8s %-10s %10s %9s %8s %13s %16s %14s\n", "build", "lane", "formula", "view",
+                "threads", "median ms", "CPU ms", "Mpix/s", "Glanes/s/thr", "vs scalar lane", "vs 1 thread");
+    const double megapixels = kWidth * double(kHeight) / 1e6;
+    for (const BenchView& view : kViews) {
+        const ViewIterations counted =
+            CountViewIterations(ViewOf(view), kWidth, kHeight, view.formula, view.maxIterations);
+        for (const Result& r : results) {
+            if (r.view != &view) {
+                continue;
+            }
+            const double laneSteps = static_cast<double>(counted.LaneSteps(LaneWidth(r.family)));
+            std::printf("%-6s %-11s formula %d %-8s threads %2d %10.1f %9.1f %8.1f %13.3f", BuildName(),
+                        LaneName(r.family), r.view->formula, r.view->name, r.threads, r.medianMs, r.medianCpuMs,
+                        megapixels / (r.medianMs / 1000.0), laneSteps / (r.medianMs / 1000.0) / r.threads / 1e9);
+            PrintRatio("vs scalar", Find(results, r.view, ScalarOf(r.family), r.threads), r);
+            PrintRatio("vs 1 thread", Find(results, r.view, r.family, 1), r);
+            std::printf("\n");
+        }
+    }
+    if (large) {
+        RunLargeCase(all, false);
+    }
     return 0;
 }

@@ -139,6 +139,8 @@ void RunRender(IRenderCallbackInterface* client) {
             QueuePass(pool, client, bandsPerPass, rowsPerBand, height, rowsDone);
             if (!pool.StartScheduler()) {
                 pool.Schedule();
+            } else if (pass + 1 < passes) {
+                pool.StartNextScheduler();
             }
             WaitForPass(pool, client, start);
         }
@@ -168,6 +170,14 @@ unsigned __stdcall RenderSchedulerThread(void* pool) {
     return 0;
 }
 
+unsigned __stdcall RenderNextSchedulerThread(void* pool) {
+    try {
+        static_cast<RenderThreadPool*>(pool)->ScheduleWhenQueued();
+    } catch (...) {
+    }
+    return 0;
+}
+
 unsigned __stdcall RenderWorkerThread(void* argument) {
     UseDoublePrecision();
     RenderJob* job = static_cast<RenderJob*>(argument);
@@ -179,7 +189,11 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
     }
     job->FinishBand();
     job->ReleaseSlot();
+    const HANDLE left = job->pool ? job->pool->GetWorkerLeftSignal() : nullptr;
     delete job;
+    // The last touch of the pool: once the scheduler hears it, the pass may end and the
+    // driver reset or destroy the pool while this thread is still on its way out.
+    RenderThreadPool::SignalWorkerLeft(left);
     return 0;
 }
 

@@ -13,6 +13,8 @@ void __cdecl RenderDriverThread(void* client);
 // Thread procedures of one pass's scheduler (argument: the pool) and of one band's worker
 // (argument: the RenderJob).
 unsigned __stdcall RenderSchedulerThread(void* pool);
+// A scheduler started ahead of its pass (argument: the pool); it waits until the pass is queued.
+unsigned __stdcall RenderNextSchedulerThread(void* pool);
 unsigned __stdcall RenderWorkerThread(void* job);
 
 // After clearing RenderRunningFlag: waits, in steps of stepMs and totalMs at most, for the

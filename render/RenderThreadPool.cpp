@@ -16,16 +16,31 @@ RenderThreadPool::RenderThreadPool() = default;
 
 RenderThreadPool::~RenderThreadPool() {
     // Jobs that were queued but never launched are still ours; launched ones belong to their
-    // workers, which have all ended once a pass is over.
+    // workers, which have all left the pool once a pass is over.
     for (int i = 0; i < pendingCount && jobs; ++i) {
         delete jobs[i];
     }
-    JoinWorkers();
+    pendingCount = 0;
+    // Only when the render was left early (a throwing client): the pass still running ends
+    // first, then the ready scheduler is handed an empty pass, which it ends at once; after
+    // that no thread of this render touches the pool.
+    if (passRunning) {
+        WaitForSingleObject(doneSemaphore, INFINITE);
+    }
+    if (schedulerReady) {
+        SetEvent(passQueued);
+        WaitForSingleObject(doneSemaphore, INFINITE);
+    }
     if (doneSemaphore) {
         CloseHandle(doneSemaphore);
     }
+    if (workerLeft) {
+        CloseHandle(workerLeft);
+    }
+    if (passQueued) {
+        CloseHandle(passQueued);
+    }
     delete[] jobs;
-    delete[] threadHandles;
     delete[] slotFree;
 }
 
@@ -38,13 +53,16 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
     if (doneSemaphore) {
         WaitForSingleObject(doneSemaphore, 0);
     }
+    // At most threadCount workers are out at once, so at most that many signals are pending.
+    workerLeft = CreateSemaphoreA(nullptr, 0, kMaxThreads, nullptr);
+    passQueued = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     this->capacity = std::max(0, capacity);
     jobs = new (std::nothrow) RenderJob*[std::max(1, this->capacity)];
-    threadHandles = new (std::nothrow) HANDLE[threadCount]();
     slotFree = new (std::nothrow) bool[threadCount];
-    const bool built = doneSemaphore && jobs && threadHandles && slotFree;
-    if (!jobs || !threadHandles || !slotFree) {
-        // No slots to run workers in: take no jobs, so every pass is empty and still ends.
+    const bool built = doneSemaphore && workerLeft && jobs && slotFree;
+    if (!jobs || !slotFree || !workerLeft) {
+        // No slots to run workers in, or no way to hear them leave: take no jobs, so every
+        // pass is empty and still ends.
         this->capacity = 0;
         threadCount = 0;
     }
@@ -79,27 +97,60 @@ bool RenderThreadPool::StartScheduler() {
     if (!doneSemaphore) {
         return false; // the driver could not wait for the pass, so it must run it itself
     }
+    if (schedulerReady) {
+        schedulerReady = false;
+        passRunning = true;
+        SetEvent(passQueued);
+        return true;
+    }
     unsigned id = 0;
     HANDLE scheduler = threadStarter(&RenderSchedulerThread, this, &id);
     if (!scheduler) {
         return false;
     }
     schedulerThreadId = id;
+    passRunning = true;
     // Nobody waits on the scheduler: the pass's end is told by doneSemaphore.
     CloseHandle(scheduler);
     return true;
 }
 
+void RenderThreadPool::StartNextScheduler() {
+    if (!doneSemaphore || !passQueued || schedulerReady) {
+        return;
+    }
+    unsigned id = 0;
+    HANDLE scheduler = threadStarter(&RenderNextSchedulerThread, this, &id);
+    if (!scheduler) {
+        return; // the next pass starts its scheduler itself
+    }
+    schedulerThreadId = id;
+    schedulerReady = true;
+    CloseHandle(scheduler);
+}
+
+void RenderThreadPool::ScheduleWhenQueued() {
+    // Each ready thread is handed exactly one pass: the driver makes a scheduler ready only
+    // when another pass follows.
+    WaitForSingleObject(passQueued, INFINITE);
+    Schedule();
+}
+
 void RenderThreadPool::Schedule() {
     PublishCurrentRenderPool(this);
+    launchedWorkers = 0;
+    leftWorkers = 0;
     while (HasPendingJobs()) {
-        if (!HasFreeThread()) {
+        // Counted by the workers that have not left yet rather than by runningCount, so that
+        // never more than threadCount worker threads are out, not even for the moment between
+        // a worker counting itself out and leaving.
+        if (launchedWorkers - leftWorkers >= threadCount) {
             WaitForAnyThread();
             continue;
         }
         const int slot = TakeFreeSlot();
         if (slot < 0) {
-            // A worker has counted itself out but not yet freed its slot; it is ending.
+            // Every slot of a worker that has left is free, so this takes a worker leaving.
             WaitForAnyThread();
             continue;
         }
@@ -110,12 +161,11 @@ void RenderThreadPool::Schedule() {
         }
         LaunchJob(job, slot);
     }
-    while (IsBusy()) {
+    // The driver may reset or destroy the pool once the signal below is given, so every
+    // worker of the pass must have left it.
+    while (leftWorkers < launchedWorkers) {
         WaitForAnyThread();
     }
-    // A worker still touches the pool after counting itself out; the driver may reset or
-    // destroy the pool once the signal below is given, so every worker must have ended.
-    JoinWorkers();
     WithdrawCurrentRenderPool(this);
     if (doneSemaphore) {
         ReleaseSemaphore(doneSemaphore, 1, nullptr);
@@ -156,17 +206,17 @@ bool RenderThreadPool::HasPendingJobs() {
 }
 
 void RenderThreadPool::LaunchJob(RenderJob* job, int slot) {
-    // The slot's previous worker has freed it and is about to end; its handle goes first.
-    CloseWorkerHandle(slot);
     {
         CriticalSectionLock lock(queueLock);
         --pendingCount;
     }
     job->slot = slot;
     job->pool = this;
+    ++launchedWorkers;
     HANDLE worker = static_cast<HANDLE>(job->Start());
     if (worker) {
-        threadHandles[slot] = worker;
+        // Nobody waits on the thread: it tells its end through workerLeft.
+        CloseHandle(worker);
         return;
     }
     // No thread could be started: render the band here, so that it is still drawn and freed
@@ -175,27 +225,8 @@ void RenderThreadPool::LaunchJob(RenderJob* job, int slot) {
 }
 
 bool RenderThreadPool::WaitForAnyThread() {
-    if (!IsBusy()) {
-        return true;
-    }
-    HANDLE handles[kMaxThreads];
-    int slots[kMaxThreads];
-    DWORD count = 0;
-    for (int slot = 0; slot < threadCount; ++slot) {
-        if (threadHandles[slot]) {
-            handles[count] = threadHandles[slot];
-            slots[count] = slot;
-            ++count;
-        }
-    }
-    const DWORD result =
-        count ? WaitForMultipleObjects(count, handles, FALSE, INFINITE) : WAIT_FAILED;
-    if (result < WAIT_OBJECT_0 + count) {
-        const int slot = slots[result - WAIT_OBJECT_0];
-        CloseWorkerHandle(slot);
-        ReleaseSlot(slot);
-    } else {
-        Sleep(1);
+    if (leftWorkers < launchedWorkers && WaitForSingleObject(workerLeft, INFINITE) == WAIT_OBJECT_0) {
+        ++leftWorkers;
     }
     return !IsBusy();
 }
@@ -204,21 +235,15 @@ bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     if (!doneSemaphore) {
         return true; // no signal to wait for: the pass was run on the driver thread
     }
-    return WaitForSingleObject(doneSemaphore, milliseconds) == WAIT_OBJECT_0;
-}
-
-void RenderThreadPool::CloseWorkerHandle(int slot) {
-    HANDLE worker = threadHandles[slot];
-    if (!worker) {
-        return;
+    if (WaitForSingleObject(doneSemaphore, milliseconds) != WAIT_OBJECT_0) {
+        return false;
     }
-    WaitForSingleObject(worker, INFINITE);
-    CloseHandle(worker);
-    threadHandles[slot] = nullptr;
+    passRunning = false;
+    return true;
 }
 
-void RenderThreadPool::JoinWorkers() {
-    for (int slot = 0; slot < threadCount && threadHandles; ++slot) {
-        CloseWorkerHandle(slot);
+void RenderThreadPool::SignalWorkerLeft(HANDLE signal) {
+    if (signal) {
+        ReleaseSemaphore(signal, 1, nullptr);
     }
 }

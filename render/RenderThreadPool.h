@@ -42,9 +42,15 @@ public:
     // False (and the caller keeps the job) when the queue is full.
     bool AddJob(RenderJob* job);
 
-    // Runs Schedule on a new scheduler thread. False if no thread could be started; the caller
-    // then runs Schedule itself.
+    // Runs Schedule on a new scheduler thread: the one StartNextScheduler made ready, else one
+    // started now. False if no thread could be started; the caller then runs Schedule itself.
     bool StartScheduler();
+    // While a pass runs, starts the next pass's scheduler thread, which waits until
+    // StartScheduler hands it that pass. A thread takes milliseconds to start here, longer than
+    // a pass of one-row bands may take to render; so it is started while there is time.
+    void StartNextScheduler();
+    // The ready scheduler's half: waits for its pass, then schedules it.
+    void ScheduleWhenQueued();
     // Runs the queued pass to its end, then signals doneSemaphore.
     void Schedule();
 
@@ -54,12 +60,18 @@ public:
     bool IsBusy();
     bool HasPendingJobs();
     void LaunchJob(RenderJob* job, int slot);
+    // Waits until one launched worker has left the pool for good (its band freed, its slot
+    // free, nothing of the pool touched any more); true if the pool is then no longer busy.
     bool WaitForAnyThread();
     bool WaitDone(DWORD milliseconds);
+    // What a worker does last: tells the scheduler that it has left the pool. Takes the
+    // signal's handle, not the pool, which may be gone as soon as the signal is given.
+    static void SignalWorkerLeft(HANDLE workerLeft);
 
     RenderStats* GetStats() { return &stats; }
     IRenderCallbackInterface* GetCallback() const { return callback; }
     HANDLE GetDoneSemaphore() const { return doneSemaphore; }
+    HANDLE GetWorkerLeftSignal() const { return workerLeft; }
     int GetThreadCount() const { return threadCount; }
     int GetJobCount() const { return jobCount; }
 
@@ -69,18 +81,23 @@ public:
 private:
     friend struct RenderJob;
 
-    void CloseWorkerHandle(int slot);
-    void JoinWorkers();
-
     int32_t capacity = 0;
     int32_t jobCount = 0;
     RenderJob** jobs = nullptr;
     int32_t threadCount = 0;
-    HANDLE* threadHandles = nullptr; // scheduler's only; null where no worker needs closing
     bool* slotFree = nullptr;
     CriticalSection queueLock;
     CriticalSection slotLock;
     HANDLE doneSemaphore = nullptr;
+    // Auto-reset: hands the queued pass to the scheduler thread that is waiting for it.
+    HANDLE passQueued = nullptr;
+    bool schedulerReady = false; // the driver's only
+    bool passRunning = false;    // the driver's only: a scheduler thread has a pass not yet seen to end
+    // Released once by each launched worker as the last thing it does with the pool; the
+    // scheduler takes one for every worker it launched before it ends the pass.
+    HANDLE workerLeft = nullptr;
+    int32_t launchedWorkers = 0; // this pass; the scheduler's only
+    int32_t leftWorkers = 0;     // this pass; the scheduler's only
     int32_t runningCount = 0;
     int32_t pendingCount = 0;
     uint32_t schedulerThreadId = 0;

@@ -1,31 +1,134 @@
 #!/bin/bash
-# Builds and runs the render benchmark of every build variant (x64) under Wine.
-# Usage: scripts/bench.sh [BUILD_DIR]   (default: build/x64)
+# Builds and runs the render benchmark under Wine (x64).
+#
+#   scripts/bench.sh [BUILD_DIR]
+#       every build variant's render benchmark, then the large picture straight to disk
+#       against the same picture in memory (default BUILD_DIR: build/x64)
+#   scripts/bench.sh --against REV [--rounds N] [--large] [BUILD_DIR]
+#       this tree's code against commit REV's, side by side: REV's render and app code is
+#       built with this tree's bench/ into BUILD_DIR/against-REV, then the two benchmarks run
+#       in alternating rounds (one render per case per round, default 5 rounds), so that a
+#       change in the machine's load touches both alike. Prints each case's median in both and
+#       the speed-up (REV's time / this tree's). --large adds the large picture (default view).
+#
 # Timings want an otherwise idle machine; the figures are printed, nothing is asserted.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${1:-$ROOT/build/x64}
+AGAINST=
+ROUNDS=5
+LARGE=0
+BUILD=
+while [ $# -gt 0 ]; do
+    case $1 in
+        --against) AGAINST=$2; shift 2 ;;
+        --rounds) ROUNDS=$2; shift 2 ;;
+        --large) LARGE=1; shift ;;
+        -*) echo "usage: bench.sh [--against REV [--rounds N] [--large]] [BUILD_DIR]" >&2; exit 2 ;;
+        *) BUILD=$1; shift ;;
+    esac
+done
+BUILD=${BUILD:-$ROOT/build/x64}
 # shellcheck source=wine-env.sh
 . "$ROOT/scripts/wine-env.sh"
 
+BENCH_TARGETS=(zorb_bench_Avx zorb_bench_Sse zorb_bench_Scalar zorb_bench_large_Sse zorb_bench_large_Avx)
+
 "$ROOT/scripts/build.sh" x64 "$BUILD" > /dev/null || cmake --build "$BUILD" -j "$(nproc)" \
-    --target zorb_bench_Avx zorb_bench_Sse zorb_bench_Scalar
+    --target "${BENCH_TARGETS[@]}"
 zorb_prefix_64
 
-for variant in Avx Sse Scalar; do
-    program=$BUILD/bench/zorb_bench_$variant.exe
-    if [ ! -f "$program" ]; then
-        echo "bench: $program missing" >&2
-        exit 1
-    fi
-    echo "== $variant build"
-    "$WINE64" "$program"
+if [ -z "$AGAINST" ]; then
+    for variant in Avx Sse Scalar; do
+        program=$BUILD/bench/zorb_bench_$variant.exe
+        if [ ! -f "$program" ]; then
+            echo "bench: $program missing" >&2
+            exit 1
+        fi
+        echo "== $variant build"
+        "$WINE64" "$program"
+    done
+    # The large picture straight to disk against the same picture in memory.
+    for variant in Avx Sse; do
+        large=$BUILD/bench/zorb_bench_large_$variant.exe
+        if [ -f "$large" ]; then
+            echo "== large picture, $variant build"
+            "$WINE64" "$large"
+        fi
+    done
+    exit 0
+fi
+
+# ---- Side by side with another commit ----
+REV=$(git -C "$ROOT" rev-parse --short "$AGAINST^{commit}")
+OTHER=$BUILD/against-$REV
+if [ ! -f "$OTHER/src/CMakeLists.txt" ]; then
+    rm -rf "$OTHER/src"
+    mkdir -p "$OTHER/src"
+    git -C "$ROOT" archive "$REV" | tar -x -C "$OTHER/src"
+fi
+# The same benchmark program on both sides: only the code it measures differs.
+rm -rf "$OTHER/src/bench"
+cp -a "$ROOT/bench" "$OTHER/src/bench"
+if [ ! -f "$OTHER/build/CMakeCache.txt" ]; then
+    GENERATOR=()
+    if command -v ninja > /dev/null; then GENERATOR=(-G Ninja); fi
+    DEPS=$ROOT/build/deps/x64
+    cmake -S "$OTHER/src" -B "$OTHER/build" "${GENERATOR[@]}" \
+        -DCMAKE_TOOLCHAIN_FILE="$OTHER/src/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DGTest_DIR="$DEPS/lib/cmake/GTest" \
+        -Dlibjpeg-turbo_DIR="$DEPS/lib/cmake/libjpeg-turbo" > /dev/null
+fi
+cmake --build "$OTHER/build" -j "$(nproc)" --target zorb_bench_Avx zorb_bench_large_Avx > /dev/null
+
+OURS=$BUILD/bench
+THEIRS=$OTHER/build/bench
+RESULTS=$(mktemp)
+trap 'rm -f "$RESULTS"' EXIT
+for round in $(seq 1 "$ROUNDS"); do
+    echo "bench: round $round of $ROUNDS" >&2
+    # Alternate which side goes first, so neither always meets the other's after-effects.
+    if [ $((round % 2)) = 1 ]; then order="ours theirs"; else order="theirs ours"; fi
+    for side in $order; do
+        if [ "$side" = ours ]; then dir=$OURS; else dir=$THEIRS; fi
+        "$WINE64" "$dir/zorb_bench_Avx.exe" --runs 1 --raw --no-large | sed "s/^case /$side /" >> "$RESULTS"
+        if [ "$LARGE" = 1 ]; then
+            "$WINE64" "$dir/zorb_bench_large_Avx.exe" --runs 1 --raw --case default | sed "s/^case /$side /" >> "$RESULTS"
+        fi
+    done
 done
 
-# The large picture straight to disk against the same picture in memory (the SSE2 build).
-large=$BUILD/bench/zorb_bench_large_Sse.exe
-if [ -f "$large" ]; then
-    echo "== large picture, Sse build"
-    "$WINE64" "$large"
-fi
+python3 - "$RESULTS" "$REV" << 'EOF'
+import statistics
+import sys
+
+wall = {}
+cpu = {}
+order = []
+for line in open(sys.argv[1]):
+    parts = line.split()
+    if len(parts) < 3 or parts[0] not in ("ours", "theirs"):
+        continue
+    side, name = parts[0], parts[1]
+    if name not in order:
+        order.append(name)
+    wall.setdefault((side, name), []).append(float(parts[2]))
+    if len(parts) > 3:
+        cpu.setdefault((side, name), []).append(float(parts[3]))
+
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+def figure(values):
+    return "%12.1f" % median(values) if values else "%12s" % "-"
+
+print("%-40s %12s %12s %9s %12s %12s" % ("case (median of rounds)", sys.argv[2] + " ms", "this ms",
+                                         "speed-up", sys.argv[2] + " CPU", "this CPU"))
+for name in order:
+    theirs = median(wall.get(("theirs", name), []))
+    ours = median(wall.get(("ours", name), []))
+    print("%-40s %12.1f %12.1f %8.2fx %s %s" % (
+        name, theirs, ours, theirs / ours if ours else float("nan"),
+        figure(cpu.get(("theirs", name), [])), figure(cpu.get(("ours", name), []))))
+EOF

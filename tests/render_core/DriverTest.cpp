@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -88,6 +89,71 @@ TEST(Driver, CallsTheClientInItsOrder) {
     expected.push_back("OnPassComplete");
     expected.push_back("OnRenderComplete");
     EXPECT_EQ(client.DriverCalls(), expected);
+}
+
+// A worker's thread may take long to end after its band; the next band must not wait for
+// that, only for the worker to have left the pool.
+TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
+    ClientSetup setup;
+    setup.width = 24;
+    setup.height = 40;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 2;
+    setup.threads = 1;
+    setup.formula = 2;
+    setup.starter = &LingeringStarter;
+    RecordingClient client(setup);
+    ResetLingeringWorkers();
+
+    HANDLE render = StartRender(client);
+    const bool ended = WaitForSingleObject(render, 20000) == WAIT_OBJECT_0;
+    ASSERT_TRUE(ReleaseLingeringWorkers(20000));
+    ASSERT_TRUE(WaitAndClose(render, 20000));
+    EXPECT_TRUE(ended) << "the render waited for worker threads to end";
+    EXPECT_EQ(client.PassCompletes(), 2);
+    EXPECT_EQ(client.RenderCompletes(), 1);
+    EXPECT_EQ(client.PixelsNeverSet(), 0);
+    EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
+}
+
+// Threads of this process, from a snapshot of the system's.
+int ProcessThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+// A client that throws out of a pass end leaves the render early, while the next pass's
+// scheduler may already be waiting for its pass: no thread of the render may be left behind.
+TEST(Driver, ClientThrowingAtAPassEndLeavesNoRenderThreadBehind) {
+    ClientSetup setup;
+    setup.height = 40;
+    setup.rowsPerBand = 10;
+    setup.bandsPerPass = 1;
+    setup.threads = 2;
+    setup.throwAtFirstPassEnd = true;
+    RecordingClient client(setup);
+    const int threadsBefore = ProcessThreadCount();
+    ASSERT_GT(threadsBefore, 0);
+
+    ASSERT_TRUE(RenderAndWait(client, 20000));
+    EXPECT_EQ(client.PassCompletes(), 1);
+    EXPECT_EQ(client.RenderCompletes(), 0);
+    // Ended threads may take a moment to leave the snapshot.
+    const ULONGLONG start = GetTickCount64();
+    while (ProcessThreadCount() > threadsBefore && GetTickCount64() - start < 20000) {
+        Sleep(10);
+    }
+    EXPECT_LE(ProcessThreadCount(), threadsBefore);
 }
 
 TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {

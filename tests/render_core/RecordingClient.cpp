@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -100,7 +101,9 @@ int RecordingClient::GetFormula() {
 
 void RecordingClient::OnPassComplete(int64_t) {
     Record("OnPassComplete");
-    ++passCompletes_;
+    if (++passCompletes_ == 1 && setup_.throwAtFirstPassEnd) {
+        throw std::runtime_error("client failure");
+    }
 }
 
 void RecordingClient::OnRenderStart() {
@@ -183,6 +186,18 @@ unsigned __stdcall HeldWorker(void* job) {
     return RenderWorkerThread(job);
 }
 
+// Lingering workers: the band is done and the pool told, but the thread does not end.
+HANDLE lingerRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+std::atomic<int> lingering{0};
+
+unsigned __stdcall LingeringWorker(void* job) {
+    ++lingering;
+    const unsigned result = RenderWorkerThread(job);
+    WaitForSingleObject(lingerRelease, INFINITE);
+    --lingering;
+    return result;
+}
+
 } // namespace
 
 HANDLE StartRender(RecordingClient& client) {
@@ -254,4 +269,25 @@ HANDLE FailingStarter(RenderThreadPool::ThreadEntry, void*, unsigned*) {
 
 HANDLE FailingWorkerStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
     return entry == &RenderWorkerThread ? nullptr : RenderThreadPool::StartThread(entry, argument, threadId);
+}
+
+void ResetLingeringWorkers() {
+    ResetEvent(lingerRelease);
+}
+
+bool ReleaseLingeringWorkers(DWORD timeoutMs) {
+    SetEvent(lingerRelease);
+    const ULONGLONG start = GetTickCount64();
+    while (lingering.load() > 0) {
+        if (GetTickCount64() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+HANDLE LingeringStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
+    return RenderThreadPool::StartThread(entry == &RenderWorkerThread ? &LingeringWorker : entry, argument,
+                                         threadId);
 }

@@ -30,6 +30,7 @@ struct ClientSetup {
     DWORD tickSleepMs = 0;    // work done in each OnProgressTick
     RenderThreadPool::ThreadStarter starter = nullptr;
     bool julia = false;
+    bool throwAtFirstPassEnd = false; // a client whose OnPassComplete throws
 };
 
 // A client that records what the engine asks and hands back. Driver-side calls are recorded by
@@ -124,6 +125,12 @@ void ReleaseHeldWorkers();
 void WaitForHeldWorkers(int count);
 int HeldWorkersStarted();
 HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+
+// Workers whose threads stay alive after they have rendered their band and left the pool,
+// until ReleaseLingeringWorkers; that waits (up to timeoutMs) until they have all ended.
+void ResetLingeringWorkers();
+bool ReleaseLingeringWorkers(DWORD timeoutMs);
+HANDLE LingeringStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
 
 // Refuse to start any thread, or only workers.
 HANDLE FailingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
