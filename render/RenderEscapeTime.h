@@ -12,6 +12,8 @@
 
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
+#define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
+
 namespace ZORB_KERNEL_NAMESPACE {
 
 // Renders one band, bottom row first. Pixel (x, y) stands for (xMin + x*stepX, y*stepY - yMax).
@@ -47,7 +49,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
     // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
     // pixel at the constant.
-    auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) {
+    auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) ZORB_KERNEL_INLINE_LAMBDA {
         OrbitState<Lane>& orbit = group.orbit;
         if (julia) {
             orbit.cRe = Lane(static_cast<E>(client->GetJuliaRe()));
@@ -64,7 +66,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     };
     // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
     // has been stopped.
-    auto report = [&](const Group& group, int32_t j, int32_t y) {
+    auto report = [&](const Group& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
         const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
         uint8_t indexes[kWidth];
         float smooth[kWidth];
