@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "render/ColourIndexFromCount.h"
 #include "render/IRenderCallbackInterface.h"
@@ -20,6 +21,19 @@ Count CapIterationLimit(uint64_t limit)
 {
     constexpr uint64_t kMax = static_cast<Count>(~Count(0));
     return static_cast<Count>(limit > kMax ? kMax : limit);
+}
+
+template <class Lane, class = void>
+struct CanRenew : std::false_type {};
+template <class Lane>
+struct CanRenew<Lane, std::void_t<decltype(Lane::Renew(std::declval<Lane&>()))>> : std::true_type {};
+
+template <class Lane>
+ZORB_KERNEL_INLINE void Renew(Lane& lane)
+{
+    if constexpr (CanRenew<Lane>::value) {
+        Lane::Renew(lane);
+    }
 }
 
 template <class Lane, class = void>
@@ -49,6 +63,7 @@ public:
     }
     ZORB_KERNEL_INLINE void EndStretch() {}
     ZORB_KERNEL_INLINE void Store(Count* out) const { counts_.Store(out); }
+    ZORB_KERNEL_INLINE void Renew() { ZORB_KERNEL_NAMESPACE::Renew(previous_); }
 
 private:
     Lane previous_ = Lane::AllSet();
@@ -74,6 +89,7 @@ public:
         stretched_ = true;
         Lane::TallyAddTo(tally_, totals_);
     }
+    ZORB_KERNEL_INLINE void Renew() { ZORB_KERNEL_NAMESPACE::Renew(tally_); }
     ZORB_KERNEL_INLINE void Store(Count* out) const
     {
         Lane::TallyStore(tally_, out);
@@ -131,6 +147,17 @@ struct EscapeGroup {
                                                           : limit;
     }
 
+    // Called where the loop starts, after the last client call before it.
+    ZORB_KERNEL_INLINE void Renew()
+    {
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.cRe);
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.cIm);
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.zRe);
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.zIm);
+        ZORB_KERNEL_NAMESPACE::Renew(last);
+        count.Renew();
+    }
+
     // One escape test. False when no lane is inside any more: the group is finished.
     ZORB_KERNEL_INLINE bool Test()
     {
@@ -143,16 +170,21 @@ struct EscapeGroup {
         return true;
     }
 
-    // One formula step. False at the end of the stretch.
-    ZORB_KERNEL_INLINE bool Step(const Formula& formula)
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
     {
         formula.Iterate(orbit);
         orbit.zRe = orbit.zReNext;
+    }
+
+    // One formula step. False at the end of the stretch.
+    ZORB_KERNEL_INLINE bool Step(const Formula& formula)
+    {
+        Iterate(formula);
         return ++steps < stretchEnd;
     }
 
-    // After Test or Step said stop: true when the group is done, false when only a stretch
-    // ended and the next one has been set up.
+    // After the loop stopped: true when the group is done, false when it is to go on (its
+    // stretch ended, or its partner stopped) and the next stretch has been set up.
     ZORB_KERNEL_INLINE bool Finished()
     {
         if (escaped || steps >= limit) {
@@ -191,6 +223,7 @@ ZORB_KERNEL_INLINE void RunGroup(const Formula& formula, EscapeGroup<Formula, La
     if (!running && group.Finished()) {
         return;
     }
+    group.Renew();
     do {
         while (group.Test() && group.Step(formula)) {
         }
@@ -198,15 +231,37 @@ ZORB_KERNEL_INLINE void RunGroup(const Formula& formula, EscapeGroup<Formula, La
 }
 
 // Two groups side by side: their dependency chains interleave, which hides the latency of the
-// formula step that otherwise bounds the loop. Each group stops at its own end.
+// formula step that otherwise bounds the loop. Both have made the same number of steps while
+// they run together, so they share one step counter. Each group stops at its own end.
 template <class Formula, class Lane>
 ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula, Lane>& a, bool aRunning,
                                      EscapeGroup<Formula, Lane>& b, bool bRunning)
 {
-    // Each group tests and then steps, as it would alone; the pair ends when either stops.
-    while (aRunning && bRunning) {
-        aRunning = a.Test() && a.Step(formula);
-        bRunning = b.Test() && b.Step(formula);
+    using Count = typename Lane::Count;
+    a.Renew();
+    b.Renew();
+    if (aRunning && bRunning) {
+        Count steps = a.steps;
+        const Count end = a.stretchEnd < b.stretchEnd ? a.stretchEnd : b.stretchEnd;
+        for (;;) {
+            // A group whose test fails is finished; the step it still makes is never looked at.
+            const bool aInside = a.Test();
+            a.Iterate(formula);
+            const bool bInside = b.Test();
+            b.Iterate(formula);
+            if (!(aInside & bInside)) {
+                a.steps = steps + aInside;
+                b.steps = steps + bInside;
+                break;
+            }
+            if (++steps == end) {
+                a.steps = steps;
+                b.steps = steps;
+                break;
+            }
+        }
+        aRunning = false;
+        bRunning = false;
     }
     RunGroup(formula, a, aRunning);
     RunGroup(formula, b, bRunning);

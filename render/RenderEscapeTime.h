@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "render/EscapeGroup.h"
 #include "render/FormulaPolicies.h"
@@ -46,6 +47,10 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     const E juliaYMax = static_cast<E>(view->yMax);
 
     using Group = EscapeGroup<Formula, Lane>;
+    // Pairs pay where a step is a chain of inline vector operations and the registers hold two
+    // groups' state: not around the exponential's library calls, nor in the eight vector
+    // registers of 32-bit code.
+    constexpr bool kPairs = kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
     // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
     // pixel at the constant.
@@ -89,7 +94,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
             column += groupStep;
             // Vector groups run in pairs where the row has room; scalar lanes stay one pixel
             // at a time.
-            if (kWidth == 1 || j + kWidth >= band->colEnd) {
+            if (!kPairs || j + kWidth >= band->colEnd) {
                 RunGroup(formula, first, firstRunning);
                 if (!report(first, j, y)) {
                     return;
