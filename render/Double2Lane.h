@@ -53,6 +53,10 @@ public:
     static bool AllLanesSet(Double2Lane mask) { return _mm_movemask_pd(mask.value_) == 0x3; }
     void Sqrt() { value_ = _mm_sqrt_pd(value_); }
 
+    // Makes the value a new one to the compiler. Values set up before the client calls of a
+    // group would otherwise be given a stack slot for the whole loop that follows the calls.
+    static void Renew(Double2Lane& lane) { __asm__("" : "+x"(lane.value_)); }
+
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
 private:

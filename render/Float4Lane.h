@@ -56,6 +56,10 @@ public:
     static bool AllLanesSet(Float4Lane mask) { return _mm_movemask_ps(mask.value_) == 0xF; }
     void Sqrt() { value_ = _mm_sqrt_ps(value_); }
 
+    // Makes the value a new one to the compiler. Values set up before the client calls of a
+    // group would otherwise be given a stack slot for the whole loop that follows the calls.
+    static void Renew(Float4Lane& lane) { __asm__("" : "+x"(lane.value_)); }
+
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
 private:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "render/EscapeGroup.h"
 #include "render/FormulaPolicies.h"
@@ -12,6 +13,8 @@
 
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
+#define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
+
 namespace ZORB_KERNEL_NAMESPACE {
 
 // Renders one band, bottom row first. Pixel (x, y) stands for (xMin + x*stepX, y*stepY - yMax).
@@ -46,10 +49,14 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     const Lane juliaYMax(static_cast<E>(view->yMax));
 
     using Group = EscapeGroup<Formula, Lane>;
+    // Pairs pay where a step is a chain of inline vector operations and the registers hold two
+    // groups' state: not around the exponential's library calls, nor in the eight vector
+    // registers of 32-bit code.
+    constexpr bool kPairs = kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
     // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
     // pixel at the constant.
-    auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) {
+    auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) ZORB_KERNEL_INLINE_LAMBDA {
         OrbitState<Lane>& orbit = group.orbit;
         if (julia) {
             orbit.cRe = Lane(static_cast<E>(client->GetJuliaRe()));
@@ -66,7 +73,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     };
     // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
     // has been stopped.
-    auto report = [&](const Group& group, int32_t j, int32_t y) {
+    auto report = [&](const Group& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
         const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
         uint8_t indexes[kWidth];
         float smooth[kWidth];
@@ -89,7 +96,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
             column += groupStep;
             // Vector groups run in pairs where the row has room; scalar lanes stay one pixel
             // at a time.
-            if (kWidth == 1 || j + kWidth >= band->colEnd) {
+            if (!kPairs || j + kWidth >= band->colEnd) {
                 RunGroup(formula, first, firstRunning);
                 if (!report(first, j, y)) {
                     return;

@@ -63,12 +63,68 @@ public:
         return _mm256_testz_pd(mask.value_, mask.value_) == 0;
     }
     static bool AllLanesSet(Double4Lane mask) { return _mm256_movemask_pd(mask.value_) == 0xF; }
+
+    // Previous mask and count in one register, as for Float8Lane. The counts leave through a
+    // 32-bit conversion, so a stretch stays well below 2^31 steps.
+    static constexpr uint64_t kTallyStepsPerChunk = uint64_t(1) << 30;
+    static Double4Lane TallyStart() { return Double4Lane(-0.0); }
+    // Counts the lanes with sizeSq below the escape bound 4.0 and makes them the previous mask;
+    // true if any lane is below. The constants are read from memory so that they do not take
+    // registers from the loop state.
+    static bool TallyInside(Double4Lane sizeSq, Double4Lane& tally)
+    {
+        __m256d bumped;
+        bool any;
+        __asm__("vcmppd $0x11, %[bound], %[mask], %[mask]\n\t"
+                "vorpd %[sign], %[tally], %[bumped]\n\t"
+                "vsubpd %[one], %[bumped], %[bumped]\n\t"
+                "vandpd %[abs], %[tally], %[tally]\n\t"
+                "vblendvpd %[mask], %[bumped], %[tally], %[tally]\n\t"
+                "vtestpd %[mask], %[mask]"
+                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), [bumped] "=&x"(bumped), "=@ccnz"(any)
+                : [bound] "m"(kTallyConstants.bound), [sign] "m"(kTallyConstants.sign), [one] "m"(kTallyConstants.one),
+                  [abs] "m"(kTallyConstants.abs));
+        return any;
+    }
+    static void TallyStore(Double4Lane tally, Count* out)
+    {
+        const __m128i counts = _mm256_cvttpd_epi32(_mm256_and_pd(tally.value_, AbsMask()));
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi32(counts, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), _mm_unpackhi_epi32(counts, zero));
+    }
+    static void TallyAddTo(Double4Lane& tally, Count* totals)
+    {
+        Count counts[kWidth];
+        TallyStore(tally, counts);
+        for (int k = 0; k < kWidth; ++k) {
+            totals[k] += counts[k];
+        }
+        tally.value_ = _mm256_and_pd(tally.value_, _mm256_set1_pd(-0.0));
+    }
     void Sqrt() { value_ = _mm256_sqrt_pd(value_); }
+
+    // Makes the value a new one to the compiler. Values set up before the client calls of a
+    // group would otherwise be given a stack slot for the whole loop that follows the calls.
+    static void Renew(Double4Lane& lane) { __asm__("" : "+x"(lane.value_)); }
 
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
 private:
     explicit Double4Lane(__m256d value) : value_(value) {}
+    struct TallyConstants {
+        alignas(32) double bound[kWidth];
+        alignas(32) double sign[kWidth];
+        alignas(32) double one[kWidth];
+        alignas(32) uint64_t abs[kWidth];
+    };
+    static constexpr TallyConstants kTallyConstants = {
+        {4.0, 4.0, 4.0, 4.0},
+        {-0.0, -0.0, -0.0, -0.0},
+        {1.0, 1.0, 1.0, 1.0},
+        {0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF},
+    };
+    static __m256d AbsMask() { return _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF)); }
 
     __m256d value_;
 };

@@ -65,12 +65,69 @@ public:
         return _mm256_testz_ps(mask.value_, mask.value_) == 0;
     }
     static bool AllLanesSet(Float8Lane mask) { return _mm256_movemask_ps(mask.value_) == 0xFF; }
+
+    // The escape loop's previous mask and count in one register, so that two groups' loop state
+    // fits the sixteen vector registers: the sign bit is the mask of the previous test, the
+    // magnitude the number of tests at which the lane was inside. A float holds whole numbers
+    // exactly up to 2^24, so the loop moves the count to integer counters at least every
+    // kTallyStepsPerChunk steps.
+    static constexpr uint64_t kTallyStepsPerChunk = uint64_t(1) << 23;
+    static Float8Lane TallyStart() { return Float8Lane(-0.0f); }
+    // Counts the lanes with sizeSq below the escape bound 4.0 and makes them the previous mask;
+    // true if any lane is below. The constants are read from memory so that they do not take
+    // registers from the loop state.
+    static bool TallyInside(Float8Lane sizeSq, Float8Lane& tally)
+    {
+        __m256 bumped;
+        bool any;
+        __asm__("vcmpps $0x11, %[bound], %[mask], %[mask]\n\t"
+                "vorps %[sign], %[tally], %[bumped]\n\t"
+                "vsubps %[one], %[bumped], %[bumped]\n\t"
+                "vandps %[abs], %[tally], %[tally]\n\t"
+                "vblendvps %[mask], %[bumped], %[tally], %[tally]\n\t"
+                "vtestps %[mask], %[mask]"
+                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), [bumped] "=&x"(bumped), "=@ccnz"(any)
+                : [bound] "m"(kTallyConstants.bound), [sign] "m"(kTallyConstants.sign), [one] "m"(kTallyConstants.one),
+                  [abs] "m"(kTallyConstants.abs));
+        return any;
+    }
+    static void TallyStore(Float8Lane tally, Count* out)
+    {
+        const __m256i counts = _mm256_cvttps_epi32(_mm256_and_ps(tally.value_, AbsMask()));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), counts);
+    }
+    static void TallyAddTo(Float8Lane& tally, Count* totals)
+    {
+        Count counts[kWidth];
+        TallyStore(tally, counts);
+        for (int k = 0; k < kWidth; ++k) {
+            totals[k] += counts[k];
+        }
+        tally.value_ = _mm256_and_ps(tally.value_, _mm256_set1_ps(-0.0f));
+    }
     void Sqrt() { value_ = _mm256_sqrt_ps(value_); }
+
+    // Makes the value a new one to the compiler. Values set up before the client calls of a
+    // group would otherwise be given a stack slot for the whole loop that follows the calls.
+    static void Renew(Float8Lane& lane) { __asm__("" : "+x"(lane.value_)); }
 
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
 private:
     explicit Float8Lane(__m256 value) : value_(value) {}
+    struct TallyConstants {
+        alignas(32) float bound[kWidth];
+        alignas(32) float sign[kWidth];
+        alignas(32) float one[kWidth];
+        alignas(32) uint32_t abs[kWidth];
+    };
+    static constexpr TallyConstants kTallyConstants = {
+        {4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f},
+        {-0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f},
+        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
+        {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
+    };
+    static __m256 AbsMask() { return _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)); }
 
     __m256 value_;
 };
