@@ -101,6 +101,7 @@ ZorbGUI::ZorbGUI()
     QueryPerformanceFrequency(&frequency);
     SecondsPerCount = 1.0 / static_cast<double>(frequency.QuadPart);
     uiThreadId = GetCurrentThreadId();
+    InitializeCriticalSection(&bandLock);
     CoInitialize(nullptr);
 }
 
@@ -119,6 +120,7 @@ ZorbGUI::~ZorbGUI()
     if (toolbarHotImages != nullptr) {
         ImageList_Destroy(toolbarHotImages);
     }
+    DeleteCriticalSection(&bandLock);
     CoUninitialize();
 }
 

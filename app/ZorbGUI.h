@@ -32,7 +32,8 @@ constexpr int RenderInfo = 2;
 // Messages the window posts to itself from render threads.
 namespace ZorbMessage {
 // wParam: the progress percentage as the bits of a float. Formatted on the UI thread, so no
-// text has to outlive the thread that posted it.
+// text has to outlive the thread that posted it. lParam: the serial of the render it belongs
+// to; a tip that arrives after its render's end texts is dropped.
 constexpr UINT ProgressTip = WM_APP + 1;
 // Posted as the last thing a window render does, wParam the driver's thread id; the UI thread
 // then joins the driver and starts any render that was asked for meanwhile.
@@ -79,12 +80,16 @@ public:
     // Blocks until the running render (if any) has ended, answering the messages its threads
     // send meanwhile; false if it has not ended within timeoutMs.
     bool JoinRenderThread(DWORD timeoutMs);
+    // The status texts of a render that has ended, set on the UI thread once its driver has
+    // returned: after every progress tip its workers posted, which must not overwrite them.
+    void ShowRenderEnd();
 
     // ---- Window creation handlers and bars (ZorbGUICreate.cpp) ----
     LRESULT OnCreate(HWND window, const CREATESTRUCTA* create);
     void LayoutStatusBar();
     void CreateProgressBar();
     void PlaceProgressBar();
+    void PlaceStatusBar();
 
     // ---- Copies between the DIB, the back buffer and the window (ZorbGUIPaint.cpp) ----
     // Each copy is GetWidth x GetHeight; the image sits at row imageTop on the window and in
@@ -112,12 +117,22 @@ public:
     LRESULT ZoomToSelection(WPARAM keys, int x, int y);
     LRESULT OnMiddleButtonUp(int x, int y);
     LRESULT OnMouseWheel(int delta, int screenX, int screenY);
+    static LRESULT OnGetMinMaxInfo(HWND window, MINMAXINFO* info);
     LRESULT OnEnterSizeMove();
     LRESULT OnExitSizeMove();
-    LRESULT OnProgressTip(WPARAM percentBits);
+    LRESULT OnProgressTip(WPARAM percentBits, LPARAM serial);
     LRESULT OnRenderFinished(DWORD driverThreadId);
     void CommitWheelZoom();
+    // Shows wheelView stretched from the picture in the DIB, and makes it the DIB's picture.
+    void PreviewWheelView(int width, int height);
     void ShowCursorPosition(int x, int y);
+    // The corner the rubber band reaches for the mouse at image point (x, y): the point itself
+    // for a free box, else the height follows the horizontal movement in the image's
+    // proportions.
+    POINT BandCorner(int x, int y, bool freeBox);
+    // Inverts the rubber band's outline between two image points on a window DC; drawing it
+    // twice leaves the window as it was. Callers hold bandLock.
+    void InvertRubberBand(HDC dc, POINT start, POINT end);
     // Stops a running render and waits (bounded) for its pass to end.
     static void StopRenderAndWait(uint32_t stepMs, uint32_t totalMs);
 
@@ -249,8 +264,17 @@ public:
     HIMAGELIST toolbarHotImages = nullptr;
     // The view the picture in the DIB shows: the last render's, or the last wheel preview's.
     View dibView{};
+    // The part of the plane (bounds only) that the DIB shows as rendered picture; a wheel
+    // preview zoomed out past it shows the background there.
+    View pictureBounds{};
     // The render in flight: its driver thread, and the view and image size it was started
     // with, which its threads see however the window changes meanwhile.
+    // The rubber band on the window: whether it is drawn now and whether as a free box. Every
+    // copy onto the window lifts it first and draws it again after (under bandLock, as the
+    // render's driver thread copies too), so the XOR outline is never half painted over.
+    bool bandShown = false;
+    bool bandFree = false;
+    CRITICAL_SECTION bandLock;
     HANDLE renderThread = nullptr;
     DWORD renderThreadId = 0;
     DWORD uiThreadId = 0;
@@ -273,6 +297,13 @@ public:
         bool linearColouring = true;
     };
     RenderAnswers renderAnswers{};
+    // Which render the progress tips belong to, and whether its tips may still be shown.
+    uint32_t renderSerial = 0;
+    bool tipsOpen = false;
+    bool tipShown = false;
+    // The report the driver leaves for ShowRenderEnd.
+    bool endPending = false;
+    char endReport[512] = {};
 
 private:
     ZorbGUI();

@@ -98,6 +98,7 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
     paletteWindow = paletteTable.entries;
     savedColour = screenBitmapInfo->colours[0];
     dibView = view;
+    pictureBounds = view;
 
     statusBar = CreateStatusWindowA(kStatusBarStyle, "Mandelbrot", window, 0);
     LayoutStatusBar();

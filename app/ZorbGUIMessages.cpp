@@ -74,12 +74,14 @@ LRESULT ZorbGUI::WndProc(ZorbGUI* gui, HWND window, UINT message, WPARAM wParam,
         return gui->OnMiddleButtonUp(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
     case WM_MOUSEWHEEL:
         return gui->OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_ENTERSIZEMOVE:
         return gui->OnEnterSizeMove();
     case WM_EXITSIZEMOVE:
         return gui->OnExitSizeMove();
     case ZorbMessage::ProgressTip:
-        return gui->OnProgressTip(wParam);
+        return gui->OnProgressTip(wParam, lParam);
     case ZorbMessage::RenderFinished:
         return gui->OnRenderFinished(static_cast<DWORD>(wParam));
     default:
@@ -119,11 +121,16 @@ LRESULT ZorbGUI::OnSize()
     }
     if (minimised) {
         minimised = 0;
-        PAINTSTRUCT ps;
-        const HDC dc = BeginPaint(hwnd, &ps);
-        BackBufferToWindow(dc);
-        EndPaint(hwnd, &ps);
-        return 0;
+        // Back at the size it had: the last picture is still right, and so are the bars.
+        if (client.right == clientWidth && client.bottom == clientHeight) {
+            PlaceStatusBar();
+            PAINTSTRUCT ps;
+            const HDC dc = BeginPaint(hwnd, &ps);
+            BackBufferToWindow(dc);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        // Restored to another size (it changed while minimised): an ordinary resize.
     }
 
     SetRenderRunning(false);
@@ -135,7 +142,7 @@ LRESULT ZorbGUI::OnSize()
     if (GetWidth() >= 1 && GetHeight() >= 1) {
         view = FixAspect();
     }
-    SendMessageA(statusBar, WM_SIZE, static_cast<WPARAM>(clientWidth), clientHeight);
+    PlaceStatusBar();
     LayoutStatusBar();
     PlaceProgressBar();
     // The toolbar fits itself to its parent's width whatever the message says.
@@ -148,6 +155,32 @@ LRESULT ZorbGUI::OnSize()
         renderDue = 1;
     }
     return 0;
+}
+
+LRESULT ZorbGUI::OnGetMinMaxInfo(HWND window, MINMAXINFO* info)
+{
+    // Maximised, a window keeps its frame and menu bar above and beside the screen so that its
+    // client area fills it. The fullscreen window has no frame to hide, and its menu bar is
+    // the only way to its commands: the whole window, menu bar included, goes on the screen.
+    if ((GetWindowLongA(window, GWL_STYLE) & WS_POPUP) != 0) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof(monitor);
+        if (GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor)) {
+            const RECT& work = monitor.rcWork;
+            info->ptMaxPosition.x = 0;
+            info->ptMaxPosition.y = 0;
+            info->ptMaxSize.x = work.right - work.left;
+            info->ptMaxSize.y = work.bottom - work.top;
+        }
+    }
+    return 0;
+}
+
+void ZorbGUI::PlaceStatusBar()
+{
+    // The status bar fits itself to the bottom of its parent, but only for these two kinds of
+    // size message; any other wParam (a width, SIZE_MINIMIZED) leaves it where it was.
+    SendMessageA(statusBar, WM_SIZE, SIZE_RESTORED, MAKELPARAM(clientWidth, clientHeight));
 }
 
 LRESULT ZorbGUI::OnPaint()
@@ -217,11 +250,18 @@ LRESULT ZorbGUI::OnContextMenu(LPARAM lParam)
     AppendMenuA(PopupMenuHandle, MF_STRING | (viewHistory.IsEmpty() ? MF_GRAYED : 0), PopupCommandId::Undo,
                 "Undo");
     AppendMenuA(PopupMenuHandle, MF_STRING, PopupCommandId::Reset, "Reset");
-    // The choice arrives as a posted WM_COMMAND, after the menu is gone.
-    TrackPopupMenu(PopupMenuHandle, TPM_LEFTBUTTON, screen.x, screen.y, 0, hwnd, nullptr);
+    const int chosen = static_cast<int>(TrackPopupMenu(PopupMenuHandle, TPM_LEFTBUTTON | TPM_RETURNCMD,
+                                                       screen.x, screen.y, 0, hwnd, nullptr));
     DestroyMenu(PopupMenuHandle);
     PopupMenuHandle = nullptr;
-    popupPointValid = 1;
+    // The right-click point belongs to the item chosen here and to nothing later: a dismissed
+    // menu, or an item that takes no point (Zoom out, Undo, Reset), must not hand it on to
+    // the next middle click or Linear (lambda).
+    if (chosen != 0) {
+        popupPointValid = 1;
+        SendCommand(hwnd, chosen);
+    }
+    popupPointValid = 0;
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // its stretched preview, the middle-button Julia switch and the cursor position readout.
 #include "app/ZorbGUI.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "app/resources/resource.h"
@@ -23,16 +24,40 @@ bool FreeBox(WPARAM keys)
     return (keys & (MK_SHIFT | MK_CONTROL)) != 0;
 }
 
-void DrawBand(HDC dc, POINT start, POINT end, int top)
-{
-    MoveToEx(dc, start.x, start.y + top, nullptr);
-    LineTo(dc, start.x, end.y + top);
-    LineTo(dc, end.x, end.y + top);
-    LineTo(dc, end.x, start.y + top);
-    LineTo(dc, start.x, start.y + top);
-}
+class BandLock {
+public:
+    explicit BandLock(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
+    ~BandLock() { LeaveCriticalSection(lock_); }
+    BandLock(const BandLock&) = delete;
+    BandLock& operator=(const BandLock&) = delete;
+
+private:
+    CRITICAL_SECTION* lock_;
+};
 
 } // namespace
+
+void ZorbGUI::InvertRubberBand(HDC dc, POINT start, POINT end)
+{
+    const int oldMode = SetROP2(dc, R2_NOT);
+    MoveToEx(dc, start.x, start.y + imageTop, nullptr);
+    LineTo(dc, start.x, end.y + imageTop);
+    LineTo(dc, end.x, end.y + imageTop);
+    LineTo(dc, end.x, start.y + imageTop);
+    LineTo(dc, start.x, start.y + imageTop);
+    SetROP2(dc, oldMode);
+}
+
+POINT ZorbGUI::BandCorner(int x, int y, bool freeBox)
+{
+    POINT corner{x, y};
+    const int width = GetWidth();
+    if (!freeBox && width >= 1) {
+        // The same image width as the zoom's proportions, so that the box zoomed is the one drawn.
+        corner.y = static_cast<int>(static_cast<double>(x - dragStart.x) * GetHeight() / width + dragStart.y);
+    }
+    return corner;
+}
 
 LRESULT ZorbGUI::OnMouseMove(WPARAM keys, int x, int y)
 {
@@ -41,19 +66,17 @@ LRESULT ZorbGUI::OnMouseMove(WPARAM keys, int x, int y)
         return 0;
     }
     const HDC dc = GetDC(hwnd);
-    SetROP2(dc, R2_NOT);
-    if (BandFirstMove) {
+    {
+        BandLock lock(&bandLock);
+        if (bandShown) {
+            InvertRubberBand(dc, dragStart, dragEnd);
+        }
         BandFirstMove = false;
-    } else {
-        DrawBand(dc, dragStart, dragEnd, imageTop);
+        bandFree = FreeBox(keys);
+        dragEnd = BandCorner(x, y - imageTop, bandFree);
+        InvertRubberBand(dc, dragStart, dragEnd);
+        bandShown = true;
     }
-    dragEnd.x = x;
-    dragEnd.y = y - imageTop;
-    if (!FreeBox(keys)) {
-        dragEnd.y = static_cast<int>(static_cast<double>(dragEnd.x - dragStart.x) * GetHeight() / clientWidth +
-                                     dragStart.y);
-    }
-    DrawBand(dc, dragStart, dragEnd, imageTop);
     ReleaseDC(hwnd, dc);
     return 0;
 }
@@ -97,14 +120,33 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
     ReleaseCapture();
     dragging = 0;
 
+    // The zoom takes the box the user saw drawn: its corner and its kind (a Shift or Control
+    // let go before the button does not change it). Without a band, the release point decides.
+    bool freeBox;
+    POINT corner;
+    {
+        BandLock lock(&bandLock);
+        freeBox = bandShown ? bandFree : FreeBox(keys);
+        corner = bandShown ? dragEnd : BandCorner(x, y - imageTop, freeBox);
+    }
+    const POINT bandStart = dragStart;
     SelectionBox box{};
-    const POINT release{x, y - imageTop};
-    if (!ZoomViewToSelection(release, FreeBox(keys), &box)) {
+    const bool zooms = ZoomViewToSelection(corner, freeBox, &box);
+    const HDC dc = GetDC(hwnd);
+    {
+        BandLock lock(&bandLock);
+        // Nothing paints over a band that zooms nothing; one that zooms, the animation covers.
+        if (bandShown && !zooms) {
+            InvertRubberBand(dc, bandStart, dragEnd);
+        }
+        bandShown = false;
+    }
+    if (!zooms) {
+        ReleaseDC(hwnd, dc);
         return 0;
     }
     const int width = GetWidth();
     const int height = GetHeight();
-    const HDC dc = GetDC(hwnd);
     // The box grows from its own place to the whole picture, slowly at first.
     const double t0 = QpcSeconds();
     float t = kAnimationSpeed * static_cast<float>(QpcSeconds() - t0);
@@ -124,6 +166,7 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
     WindowToBackBuffer(dc);
     BackBufferToDib();
     dibView = view;
+    pictureBounds = view;
     wheelPending = 0;
     InvalidateRect(hwnd, nullptr, FALSE);
     renderDue = 1;
@@ -173,18 +216,46 @@ LRESULT ZorbGUI::OnMouseWheel(int delta, int screenX, int screenY)
     KillTimer(hwnd, TimerId::WheelZoomCommit);
     SetTimer(hwnd, TimerId::WheelZoomCommit, TimerId::WheelZoomCommitMs, nullptr);
 
+    PreviewWheelView(width, height);
+    return 0;
+}
+
+void ZorbGUI::PreviewWheelView(int width, int height)
+{
     // The preview stretches the part of the picture in the DIB that the new view shows. After
     // the first notch the DIB holds the previous preview, so the part is taken relative to it.
+    // Zoomed out, the new view reaches past the picture: there the window's background shows,
+    // not the DIB's unused bytes (colour 0) nor a stretched copy of an earlier border.
     const View& shown = dibView;
-    const HDC dc = GetDC(hwnd);
-    StretchBlt(dc, 0, imageTop, width, height, memoryDC,
-               static_cast<int>((wheelView.xMin - shown.xMin) / shown.spanX * width),
-               static_cast<int>((shown.yMax - wheelView.yMax) / shown.spanY * height),
-               static_cast<int>(width * wheelView.spanX / shown.spanX),
-               static_cast<int>(height * wheelView.spanY / shown.spanY), SRCCOPY);
-    WindowToBackBuffer(dc);
-    ReleaseDC(hwnd, dc);
+    const View& next = wheelView;
+    const double left = next.xMin > pictureBounds.xMin ? next.xMin : pictureBounds.xMin;
+    const double right = next.xMax < pictureBounds.xMax ? next.xMax : pictureBounds.xMax;
+    const double top = next.yMax < pictureBounds.yMax ? next.yMax : pictureBounds.yMax;
+    const double bottom = next.yMin > pictureBounds.yMin ? next.yMin : pictureBounds.yMin;
+
+    RECT area{0, imageTop, width, imageTop + height};
+    FillRect(backBufferDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+    if (left < right && bottom < top) {
+        // Where that part lands in the new view, and where it lies in the DIB.
+        const int destLeft = static_cast<int>((left - next.xMin) / next.spanX * width);
+        const int destTop = static_cast<int>((next.yMax - top) / next.spanY * height);
+        const int destRight = static_cast<int>(std::ceil((right - next.xMin) / next.spanX * width));
+        const int destBottom = static_cast<int>(std::ceil((next.yMax - bottom) / next.spanY * height));
+        const int sourceLeft = static_cast<int>((left - shown.xMin) / shown.spanX * width);
+        const int sourceTop = static_cast<int>((shown.yMax - top) / shown.spanY * height);
+        StretchBlt(backBufferDC, destLeft, imageTop + destTop, destRight - destLeft, destBottom - destTop,
+                   memoryDC, sourceLeft, sourceTop,
+                   static_cast<int>(width * (right - left) / shown.spanX),
+                   static_cast<int>(height * (top - bottom) / shown.spanY), SRCCOPY);
+        pictureBounds.xMin = left;
+        pictureBounds.xMax = right;
+        pictureBounds.yMax = top;
+        pictureBounds.yMin = bottom;
+    } else {
+        pictureBounds.xMin = pictureBounds.xMax = next.xMin;
+        pictureBounds.yMin = pictureBounds.yMax = next.yMin;
+    }
+    BackBufferToWindow();
     BackBufferToDib();
     dibView = wheelView;
-    return 0;
 }

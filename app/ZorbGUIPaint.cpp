@@ -30,6 +30,33 @@ private:
     bool owned_;
 };
 
+// While alive, the rubber band (if one is drawn) is off the window, so that a copy neither
+// reads it into a picture nor paints over part of it; drawn again afterwards. The band's lock
+// keeps the UI thread's band moves and the driver thread's copies apart.
+class BandLifted {
+public:
+    BandLifted(ZorbGUI* gui, HDC dc) : gui_(gui), dc_(dc)
+    {
+        EnterCriticalSection(&gui_->bandLock);
+        if (gui_->bandShown) {
+            gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
+        }
+    }
+    ~BandLifted()
+    {
+        if (gui_->bandShown) {
+            gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
+        }
+        LeaveCriticalSection(&gui_->bandLock);
+    }
+    BandLifted(const BandLifted&) = delete;
+    BandLifted& operator=(const BandLifted&) = delete;
+
+private:
+    ZorbGUI* gui_;
+    HDC dc_;
+};
+
 } // namespace
 
 // The driver thread draws with the DC it took at the render start; the UI thread never shares
@@ -53,6 +80,7 @@ void ZorbGUI::DibToWindow(HDC windowDc)
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
     BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), memoryDC, 0, 0, SRCCOPY);
 }
 
@@ -70,6 +98,7 @@ void ZorbGUI::BackBufferToWindow(HDC windowDc)
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
     BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), backBufferDC, 0, imageTop, SRCCOPY);
 }
 
@@ -79,6 +108,7 @@ void ZorbGUI::WindowToBackBuffer(HDC windowDc)
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
     BitBlt(backBufferDC, 0, imageTop, GetWidth(), GetHeight(), dc.get(), 0, imageTop, SRCCOPY);
 }
 

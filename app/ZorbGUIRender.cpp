@@ -109,7 +109,12 @@ void ZorbGUI::StartRender()
     renderAnswers.uiThreadId = uiThreadId;
     renderAnswers.julia = julia;
     renderAnswers.linearColouring = linearColouring;
+    ++renderSerial;
+    tipsOpen = true;
+    tipShown = false;
+    endPending = false;
     dibView = view;
+    pictureBounds = view;
     unsigned threadId = 0;
     const uintptr_t thread = _beginthreadex(nullptr, 0, &RenderThreadEntry, this, 0, &threadId);
     renderThread = reinterpret_cast<HANDLE>(thread);
@@ -133,6 +138,7 @@ bool ZorbGUI::JoinRenderThread(DWORD timeoutMs)
         if (result == WAIT_OBJECT_0) {
             CloseHandle(renderThread);
             renderThread = nullptr;
+            ShowRenderEnd();
             return true;
         }
         if (result != WAIT_OBJECT_0 + 1) {
@@ -160,8 +166,35 @@ LRESULT ZorbGUI::OnRenderFinished(DWORD driverThreadId)
     return 0;
 }
 
-LRESULT ZorbGUI::OnProgressTip(WPARAM percentBits)
+void ZorbGUI::ShowRenderEnd()
 {
+    tipsOpen = false;
+    if (!endPending) {
+        return;
+    }
+    endPending = false;
+    SetStatusText(statusBar, StatusPart::RenderInfo, endReport);
+    SetStatusTip(statusBar, StatusPart::RenderInfo, endReport);
+    if (renderAnswers.julia) {
+        char initial[320];
+        std::snprintf(initial, sizeof(initial), "Initial %.64G , %.64G i", renderAnswers.juliaRe, renderAnswers.juliaIm);
+        SetStatusText(statusBar, StatusPart::Progress, initial);
+        SetStatusTip(statusBar, StatusPart::Progress, initial);
+        return;
+    }
+    // Only a Julia constant is ever written there; it must not outlive Julia mode.
+    SetStatusText(statusBar, StatusPart::Progress, "");
+    if (!tipShown) {
+        SetStatusTip(statusBar, StatusPart::Progress, "");
+    }
+}
+
+LRESULT ZorbGUI::OnProgressTip(WPARAM percentBits, LPARAM serial)
+{
+    if (!tipsOpen || static_cast<uint32_t>(serial) != renderSerial) {
+        return 0;
+    }
+    tipShown = true;
     float percent;
     const uint32_t bits = static_cast<uint32_t>(percentBits);
     std::memcpy(&percent, &bits, sizeof(percent));
@@ -193,7 +226,7 @@ void ZorbGUI::StepProgress()
     const float percent = 100.0f * static_cast<float>(pos) / static_cast<float>(high);
     uint32_t bits;
     std::memcpy(&bits, &percent, sizeof(bits));
-    PostMessageA(hwnd, ZorbMessage::ProgressTip, bits, 0);
+    PostMessageA(hwnd, ZorbMessage::ProgressTip, bits, static_cast<LPARAM>(renderSerial));
 }
 
 bool ZorbGUI::IsLinearColouring()
@@ -296,20 +329,14 @@ void ZorbGUI::OnRenderComplete(double seconds, const RenderStats* stats)
     DibToWindow();
     const int numBits = stats->sse128 ? 128 : stats->avx256 ? 256 : 64;
     const View& v = renderView;
-    char text[512];
-    std::snprintf(text, sizeof(text),
+    // Shown by the UI thread once this thread has returned (ShowRenderEnd): texts sent from
+    // here would overtake the progress tips still waiting in the window's queue.
+    std::snprintf(endReport, sizeof(endReport),
                   "(%G,%G)->(%G,%G) Time: %.4fs   Precision:%s NumBits:%d NumThreads:%d MaxIters:%llu",
                   v.xMin, v.yMin, v.xMax, v.yMax, seconds, stats->useFloat ? "flt" : "dbl", numBits,
                   static_cast<int>(stats->threadCount), static_cast<unsigned long long>(maxIterations));
+    endPending = true;
     SendMessageA(progressBar, PBM_SETPOS, 0, 0);
-    SetStatusText(statusBar, StatusPart::RenderInfo, text);
-    SetStatusTip(statusBar, StatusPart::RenderInfo, text);
-    if (julia) {
-        char initial[320];
-        std::snprintf(initial, sizeof(initial), "Initial %.64G , %.64G i", juliaRe, juliaIm);
-        SetStatusText(statusBar, StatusPart::Progress, initial);
-        SetStatusTip(statusBar, StatusPart::Progress, initial);
-    }
     DibToBackBuffer();
     ShowCursor(FALSE);
     SetCursor(LoadCursorA(nullptr, IDC_CROSS));

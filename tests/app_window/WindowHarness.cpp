@@ -158,6 +158,76 @@ void SendKey(ZorbGUI* gui, WPARAM key)
     SendMessageA(gui->hwnd, WM_KEYDOWN, key, 0);
 }
 
+namespace {
+
+Capture CaptureFrom(HDC source, int top, int width, int height)
+{
+    Capture capture;
+    capture.width = width;
+    capture.height = height;
+    capture.pixels.assign(static_cast<size_t>(width) * height, 0);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HDC dc = CreateCompatibleDC(source);
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    BitBlt(dc, 0, 0, width, height, source, 0, top, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const uint32_t*>(bits);
+    for (size_t i = 0; i < capture.pixels.size(); ++i) {
+        capture.pixels[i] = p[i] & 0xFFFFFFu;
+    }
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    return capture;
+}
+
+} // namespace
+
+Capture CaptureWindowImage(ZorbGUI* gui)
+{
+    const HDC dc = GetDC(gui->hwnd);
+    Capture capture = CaptureFrom(dc, gui->imageTop, gui->GetWidth(), gui->GetHeight());
+    ReleaseDC(gui->hwnd, dc);
+    return capture;
+}
+
+Capture CaptureBackBufferImage(ZorbGUI* gui)
+{
+    return CaptureFrom(gui->backBufferDC, gui->imageTop, gui->GetWidth(), gui->GetHeight());
+}
+
+uint32_t CapturedColour(COLORREF colour)
+{
+    return (static_cast<uint32_t>(GetRValue(colour)) << 16) | (static_cast<uint32_t>(GetGValue(colour)) << 8) |
+           GetBValue(colour);
+}
+
+bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs)
+{
+    const HANDLE thread = gui->renderThread;
+    if (thread == nullptr) {
+        return true;
+    }
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) {
+            return true;
+        }
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return false;
+}
+
 ReferenceScene SceneOfLastRender(ZorbGUI* gui)
 {
     return ReferenceScene{gui->renderView, gui->renderWidth, gui->renderHeight, gui->formula,

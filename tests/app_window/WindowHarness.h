@@ -34,6 +34,24 @@ LPARAM ScreenPointParam(ZorbGUI* gui, int x, int y);
 void SendCommand(ZorbGUI* gui, int id, LPARAM lParam = 0);
 void SendKey(ZorbGUI* gui, WPARAM key);
 
+// A picture read back as 0x00RRGGBB values, row by row from the top.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+// The image area (GetWidth x GetHeight from row imageTop) as the window shows it now.
+Capture CaptureWindowImage(ZorbGUI* gui);
+// The same area of the back buffer: the last finished picture.
+Capture CaptureBackBufferImage(ZorbGUI* gui);
+// A COLORREF as Capture holds it.
+uint32_t CapturedColour(COLORREF colour);
+
+// Dispatches only the messages other threads send (as the window does while it waits for a
+// render), leaving posted ones queued, until the render's driver thread has returned.
+bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs = 60000);
+
 // What a client needs to render a view itself.
 struct ReferenceScene {
     View view;
