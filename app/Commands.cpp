@@ -3,8 +3,7 @@
 #include "app/ZorbGUI.h"
 
 #include "app/AboutDialog.h"
-#include "app/LargeImageDialog.h"
-#include "app/MaxIterationsDialog.h"
+#include "app/DialogCommands.h"
 #include "app/PaletteCycle.h"
 #include "app/resources/resource.h"
 #include "render/LambdaConstant.h"
@@ -104,7 +103,7 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case CommandId::SaveCoords: SaveCoordinates(); return 0;
     case CommandId::SaveImage: SaveImage(); return 0;
     case CommandId::SaveCycleRange: SaveCycleRange(); return 0;
-    case CommandId::SaveLargeImage: OpenSaveLargeImageDialog(instance, window); return 0;
+    case CommandId::SaveLargeImage: SaveLargeImage(*this, instance, window); return 0;
     case CommandId::Exit: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
     case CommandId::FormulaLambda: SetLambdaAtPoint(lParam); return 0;
     case CommandId::FormulaNormal: SelectFormula(id, FormulaNormal); return 0;
@@ -120,7 +119,7 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         SendMessageA(window, WM_COMMAND, CommandId::Redraw, 0);
         return 0;
     case CommandId::Reset: Reset(); return 0;
-    case CommandId::MaxIterations: ShowMaxIterationsDialog(instance, window); return 0;
+    case CommandId::MaxIterations: AskMaxIterations(*this, instance, window); return 0;
     case CommandId::AdaptiveIterations: ToggleAdaptiveIterations(); return 0;
     case CommandId::ColouringLinear: SelectColouring(true); return 0;
     case CommandId::ColouringProgressive: SelectColouring(false); return 0;

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "render/Processors.h"
+#include "render/RenderRunningFlag.h"
 #include "app/FileDialog.h"
 #include "app/FileNameEdit.h"
 #include "app/LargeBitmapSaver.h"
@@ -14,7 +15,6 @@
 #include "app/LargeImageSettings.h"
 #include "app/OutputFile.h"
 #include "app/ViewAspect.h"
-#include "app/ZorbGUI.h"
 #include "resource.h"
 
 namespace {
@@ -43,9 +43,9 @@ constexpr char kNoThreadText[] = "The render could not be started.";
 // dialog, so it must outlive this dialog.
 char BrowsePath[MAX_PATH];
 
-void Refuse(ZorbGUI* gui, HWND dialog, const char* text)
+void Refuse(const LargeImageDialogOwner& owner, HWND dialog, const char* text)
 {
-    MessageBoxA(dialog, text, gui->GetTitle(), MB_ICONERROR);
+    MessageBoxA(dialog, text, owner.caption, MB_ICONERROR);
 }
 
 HWND CreateDialogStatusBar(HWND dialog)
@@ -55,7 +55,7 @@ HWND CreateDialogStatusBar(HWND dialog)
                            nullptr);
 }
 
-INT_PTR OnInitDialog(ZorbGUI* gui, HWND dialog)
+INT_PTR OnInitDialog(const LargeImageDialogOwner& owner, HWND dialog)
 {
     LargeImageSettings& settings = LargeImageSettingsInstance;
     CheckDlgButton(dialog, Id::KeepAspect, BST_CHECKED);
@@ -64,7 +64,7 @@ INT_PTR OnInitDialog(ZorbGUI* gui, HWND dialog)
     SetDlgItemInt(dialog, Id::Iterations, settings.iterations, FALSE);
     const HWND statusBar = CreateDialogStatusBar(dialog);
     LargeBitmapSaverInstance.Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
-    SetDlgItemTextA(dialog, Id::FileName, gui->GetExeDir());
+    SetDlgItemTextA(dialog, Id::FileName, owner.folder);
 
     const int processors = CountLogicalProcessors();
     const HWND trackbar = GetDlgItem(dialog, Id::Threads);
@@ -84,7 +84,7 @@ INT_PTR OnInitDialog(ZorbGUI* gui, HWND dialog)
     return TRUE;
 }
 
-void Browse(ZorbGUI* gui, HWND dialog)
+void Browse(const LargeImageDialogOwner& owner, HWND dialog)
 {
     const bool bitmap = LargeBitmapSaverInstance.GetFileType() == LargeImageFileType::Bitmap;
     const DWORD folder = GetTempPathA(MAX_PATH, BrowsePath);
@@ -94,12 +94,12 @@ void Browse(ZorbGUI* gui, HWND dialog)
     const size_t used = strlen(BrowsePath);
     snprintf(BrowsePath + used, MAX_PATH - used, "%s", bitmap ? kBitmapDefaultName : kJpegDefaultName);
 
-    OPENFILENAMEA* record = gui->GetFileDialogRecord();
+    OPENFILENAMEA* record = owner.fileDialog;
     record->hwndOwner = dialog;
     record->hInstance = nullptr;
     record->lpstrFilter = kImageFilter;
     record->lpstrFile = BrowsePath;
-    record->lpstrFileTitle = gui->GetFileTitleBuffer();
+    record->lpstrFileTitle = owner.fileTitle;
     record->Flags = kSaveDialogFlags;
     record->lpstrTitle = kBrowseTitle;
     record->lpstrDefExt = kBrowseDefaultExt;
@@ -125,14 +125,14 @@ LargeImageSettings ReadRequest(HWND dialog)
     return request;
 }
 
-void StartSave(ZorbGUI* gui, HWND dialog)
+void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
 {
     LargeBitmapSaver& saver = LargeBitmapSaverInstance;
     // OK reached again while this dialog's save runs (Enter with the button disabled), or a
     // save that was cancelled a moment ago still closing its file: never two at once.
     if (saver.IsRenderingFor(dialog) ||
         (saver.IsBusy() && !saver.WaitUntilIdle(kPreviousSaveWaitMs))) {
-        Refuse(gui, dialog, kBusyText);
+        Refuse(owner, dialog, kBusyText);
         return;
     }
     char path[kFileNameChars] = {};
@@ -145,48 +145,49 @@ void StartSave(ZorbGUI* gui, HWND dialog)
     // never truncates the file that was named.
     const LargeImageSizeCheck size = CheckLargeImageSize(request.width, request.height, type);
     if (size != LargeImageSizeCheck::Ok) {
-        Refuse(gui, dialog, LargeImageSizeMessage(size));
+        Refuse(owner, dialog, LargeImageSizeMessage(size));
         return;
     }
     switch (saver.Reserve(request, type)) {
     case LargeImageReserve::Ok:
         break;
     case LargeImageReserve::Busy:
-        Refuse(gui, dialog, kBusyText);
+        Refuse(owner, dialog, kBusyText);
         return;
     case LargeImageReserve::NoMemory:
-        Refuse(gui, dialog, kNoMemoryText);
+        Refuse(owner, dialog, kNoMemoryText);
         return;
     }
     ReplacingFile file;
     if (!file.Open(path)) {
         saver.CancelReservation();
-        MessageBoxA(nullptr, kCreateFailedText, gui->GetTitle(), MB_ICONERROR);
+        MessageBoxA(nullptr, kCreateFailedText, owner.caption, MB_ICONERROR);
         return;
     }
     LargeImageSettingsInstance = request;
 
-    View view = *gui->GetView();
+    const LargeImageSource source = owner.source();
+    View view = source.view;
     if (keepAspect) {
         view = FixViewAspect(view, request.width, request.height);
     }
     const HWND ok = GetDlgItem(dialog, IDOK);
     EnableWindow(ok, FALSE);
-    SetRenderRunning(true);
-    if (!saver.Start(CopyWindowRenderSettings(*gui), view, std::move(file))) {
+    RenderRunningFlag.exchange(true);
+    if (!saver.Start(source.look, view, std::move(file))) {
         EnableWindow(ok, TRUE);
-        Refuse(gui, dialog, kNoThreadText);
+        Refuse(owner, dialog, kNoThreadText);
     }
 }
 
 void Cancel(HWND dialog)
 {
-    SetRenderRunning(false);
+    RenderRunningFlag.exchange(false);
     LargeBitmapSaverInstance.DetachDialog();
     EndDialog(dialog, 0);
 }
 
-INT_PTR OnCommand(ZorbGUI* gui, HWND dialog, WPARAM wParam)
+INT_PTR OnCommand(const LargeImageDialogOwner& owner, HWND dialog, WPARAM wParam)
 {
     if (HIWORD(wParam) != 0) {
         return FALSE;
@@ -203,10 +204,10 @@ INT_PTR OnCommand(ZorbGUI* gui, HWND dialog, WPARAM wParam)
     case Id::KeepAspect:
         break;
     case Id::Browse:
-        Browse(gui, dialog);
+        Browse(owner, dialog);
         break;
     case IDOK:
-        StartSave(gui, dialog);
+        StartSave(owner, dialog);
         break;
     default:
         Cancel(dialog);
@@ -214,15 +215,20 @@ INT_PTR OnCommand(ZorbGUI* gui, HWND dialog, WPARAM wParam)
     }
     return TRUE;
 }
-}
 
-INT_PTR SaveLargeImageDlgProc(ZorbGUI* gui, HWND dialog, UINT message, WPARAM wParam)
+INT_PTR CALLBACK SaveLargeImageDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        return OnInitDialog(*reinterpret_cast<const LargeImageDialogOwner*>(lParam), dialog);
+    }
+    const auto* owner = reinterpret_cast<const LargeImageDialogOwner*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (owner == nullptr) {
+        return FALSE; // the messages before WM_INITDIALOG
+    }
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(gui, dialog);
     case WM_COMMAND:
-        return OnCommand(gui, dialog, wParam);
+        return OnCommand(*owner, dialog, wParam);
     case LargeImageMessage::Progress:
         LargeBitmapSaverInstance.ShowProgress();
         return TRUE;
@@ -238,16 +244,12 @@ INT_PTR SaveLargeImageDlgProc(ZorbGUI* gui, HWND dialog, UINT message, WPARAM wP
         return FALSE;
     }
 }
+} // namespace
 
-INT_PTR CALLBACK SaveLargeImageDlgEntry(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return SaveLargeImageDlgProc(ZorbGUI::GetInstance(), dialog, message, wParam);
-}
-
-INT_PTR OpenSaveLargeImageDialog(HINSTANCE instance, HWND owner)
+INT_PTR OpenSaveLargeImageDialog(HINSTANCE instance, HWND ownerWindow, const LargeImageDialogOwner& owner)
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(LargeImageDialogId::Dialog), owner,
-                           SaveLargeImageDlgEntry, 0);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(LargeImageDialogId::Dialog), ownerWindow,
+                           SaveLargeImageDlgProc, reinterpret_cast<LPARAM>(&owner));
 }

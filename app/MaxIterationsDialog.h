@@ -1,11 +1,8 @@
 #pragma once
 
 #include <windows.h>
+#include <cstdint>
 
-// Dialog "GetIterations": shows the main window's iteration limit and sets it on OK (from the
-// typed digits, at most 4294967295; an empty box gives 0). Starts no render: the new limit
-// applies from the next one.
-INT_PTR CALLBACK MaxIterationsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The Max Iterations command: the dialog, modal to `owner`.
-void ShowMaxIterationsDialog(HINSTANCE instance, HWND owner);
+// Dialog "GetIterations", modal to `owner`: shows `limit`. On OK puts the typed limit in
+// *chosen (at most 4294967295; an empty box gives 0) and returns true; false on Cancel.
+bool ShowMaxIterationsDialog(HINSTANCE instance, HWND owner, uint64_t limit, uint64_t* chosen);

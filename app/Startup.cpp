@@ -1,5 +1,5 @@
 // Start-up after the processor probe, shared by the three builds' WinMain: the hand-over to a
-// narrower build, or the main window and its message loop.
+// narrower build, or the window path the build hands in.
 #include "app/Startup.h"
 
 #include <windows.h>
@@ -7,9 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/AboutDialog.h"
-#include "app/ZorbGUI.h"
-#include "Updater/Updater/UpdateCheck.h"
 
 namespace {
 
@@ -64,29 +61,12 @@ bool LaunchFallbackBuild(const FallbackChoice& choice)
     return true;
 }
 
-int RunMainWindow(const char* commandLine)
-{
-    ZorbGUI* gui = ZorbGUI::GetInstance();
-    if (ZorbGUI::CreateMainWindow(gui, commandLine) != 0) {
-        ZorbGUI::DestroyInstance();
-        return 0;
-    }
-    StartUpdateCheck(commandLine, ProgramVersion, gui->GetHwnd());
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    ZorbGUI::DestroyInstance();
-    return 0;
-}
-
-int RunStartup(const char* commandLine, int bits, const FallbackChoice& choice)
+int RunStartup(const char* commandLine, int bits, const FallbackChoice& choice, WindowPath openWindow)
 {
     // Standard output of a windowed program goes nowhere; the line is for a console start.
     std::printf("Max Num Bits supported for intrinsics: %d", bits);
     if (choice.program != nullptr) {
         return LaunchFallbackBuild(choice) ? 1 : 0;
     }
-    return RunMainWindow(commandLine);
+    return openWindow(commandLine);
 }

@@ -22,10 +22,9 @@ bool ProgramFolder(const char* modulePath, char* folder, unsigned folderSize);
 // not cancel, whether or not the start succeeded.
 bool LaunchFallbackBuild(const FallbackChoice& choice);
 
-// The window path of every build: window object, main window, update check, message loop,
-// teardown. Returns WinMain's result.
-int RunMainWindow(const char* commandLine);
+// The window path of a build, given its command line; returns WinMain's result.
+using WindowPath = int (*)(const char* commandLine);
 
 // Everything after the probe: the fallback (1 when a narrower build was started, 0 when the
 // user cancelled) or the window path.
-int RunStartup(const char* commandLine, int bits, const FallbackChoice& choice);
+int RunStartup(const char* commandLine, int bits, const FallbackChoice& choice, WindowPath openWindow);

@@ -2,11 +2,12 @@
 #include <windows.h>
 
 #include "app/CpuProbe.h"
+#include "app/MainWindow.h"
 #include "app/Startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     // The probe's figure, capped at the build's word size, is only printed.
     const int bits = DetectSimdBits();
-    return RunStartup(commandLine, bits, FallbackChoice{nullptr, nullptr});
+    return RunStartup(commandLine, bits, FallbackChoice{nullptr, nullptr}, RunMainWindow);
 }

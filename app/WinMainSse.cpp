@@ -2,10 +2,11 @@
 #include <windows.h>
 
 #include "app/CpuProbe.h"
+#include "app/MainWindow.h"
 #include "app/Startup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     const int bits = DetectSimdBits();
-    return RunStartup(commandLine, bits, SseStartupChoice(bits));
+    return RunStartup(commandLine, bits, SseStartupChoice(bits), RunMainWindow);
 }

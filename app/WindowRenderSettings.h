@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-class ZorbGUI;
-
 // What the large-picture saver takes from the main window: formula, Julia settings, colour
 // mapping and the 256-entry palette window. Copied on the UI thread when a save starts, so
 // the saver's threads never read the window object: colour cycling goes on moving the palette
@@ -17,6 +15,3 @@ struct WindowRenderSettings {
     double juliaIm = 0.0;
     bool linearColouring = true;
 };
-
-// UI thread only: the window's own thread is the one that cycles its palette.
-WindowRenderSettings CopyWindowRenderSettings(ZorbGUI& gui);

@@ -9,5 +9,4 @@ set(APP_SAVER_SOURCES
     ${ZORB_ROOT}/app/LargeImagePassWriter.cpp
     ${ZORB_ROOT}/app/LargeImagePasses.cpp
     ${ZORB_ROOT}/app/LargeImageSettings.cpp
-    ${ZORB_ROOT}/app/WindowRenderSettings.cpp
 )

@@ -2,6 +2,8 @@
 # own list beside this one.
 set(APP_WINDOW_SOURCES
     ${ZORB_ROOT}/app/Commands.cpp
+    ${ZORB_ROOT}/app/DialogCommands.cpp
+    ${ZORB_ROOT}/app/MainWindow.cpp
     ${ZORB_ROOT}/app/Startup.cpp
     ${ZORB_ROOT}/app/ZorbGUI.cpp
     ${ZORB_ROOT}/app/ZorbGUICreate.cpp

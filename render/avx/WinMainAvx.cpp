@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include "app/CpuProbe.h"
+#include "app/MainWindow.h"
 #include "render/avx/AvxStartup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
     const int bits = DetectSimdBits();
-    return RunStartup(commandLine, bits, AvxStartupChoice(bits));
+    return RunStartup(commandLine, bits, AvxStartupChoice(bits), RunMainWindow);
 }

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/AboutDialog.h"
+#include "app/DialogCommands.h"
 #include "app/FileNameEdit.h"
-#include "app/MaxIterationsDialog.h"
 #include "app/ZorbGUI.h"
 #include "resource_dialogs.h"
 #include "tests/app_files/DialogDriver.h"
@@ -48,7 +48,7 @@ TEST(MaxIterationsDialog, ShowsTheLimitAndSetsItOnOk)
             }
             Click(dialog, c.button);
         });
-        ShowMaxIterationsDialog(GetModuleHandleA(nullptr), nullptr);
+        AskMaxIterations(*gui, GetModuleHandleA(nullptr), nullptr);
         ASSERT_TRUE(driver.Finish());
         EXPECT_EQ(c.shown, shown);
         EXPECT_EQ(c.expected, gui->GetMaxIterations());

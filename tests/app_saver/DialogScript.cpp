@@ -6,7 +6,8 @@
 
 #include <thread>
 
-#include "app/LargeImageDialog.h"
+#include "app/DialogCommands.h"
+#include "app/ZorbGUI.h"
 
 namespace {
 constexpr DWORD kPollMs = 5;
@@ -59,7 +60,7 @@ bool RunLargeImageDialog(const std::function<void(HWND dialog)>& script)
             PressButton(dialog, IDCANCEL);
         }
     });
-    OpenSaveLargeImageDialog(GetModuleHandleA(nullptr), nullptr);
+    SaveLargeImage(*ZorbGUI::GetInstance(), GetModuleHandleA(nullptr), nullptr);
     helper.join();
     return shown;
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/CpuProbe.h"
+#include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "render/BuildConfig.h"
 #if defined(ZORB_BUILD_AVX)
@@ -189,7 +190,7 @@ TEST(Startup, ThisMachineOpensTheWindowOfThisBuild)
     const FallbackChoice choice = ThisBuildsChoice(bits);
     ASSERT_EQ(choice.program, nullptr);
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, &FirstRenderWatch::OnTimer);
-    EXPECT_EQ(RunStartup("windowed", bits, choice), 0);
+    EXPECT_EQ(RunStartup("windowed", bits, choice, RunMainWindow), 0);
     KillTimer(nullptr, timer);
     const int expected = kBuildAvx ? 256 : kBuildSse2 ? 128 : 64;
     EXPECT_NE(FirstRenderWatch::report.find(" NumBits:" + std::to_string(expected) + " "), std::string::npos)
@@ -235,7 +236,7 @@ TEST(Startup, FallbackBoxStartsTheNarrowerBuildUnlessCancelled)
         DeleteFileA(marker.c_str());
         MessageBoxAnswerer answer(kFallbackCaption, c.button);
         // "fullscreen" is not passed on: the narrower build gets an empty parameter string.
-        EXPECT_EQ(RunStartup("fullscreen", c.bits, AvxStartupChoice(c.bits)), c.result) << c.program;
+        EXPECT_EQ(RunStartup("fullscreen", c.bits, AvxStartupChoice(c.bits), RunMainWindow), c.result) << c.program;
         ASSERT_TRUE(answer.Wait(5000));
         EXPECT_EQ(answer.text(), c.text);
         const std::string started = ReadMarker(c.program, c.result ? 20000 : 1500);
