@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/CpuProbe.h"
+#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/Processors.h"

@@ -7,5 +7,5 @@ set(RENDER_CORE_SOURCES
     ${ZORB_ROOT}/render/RenderDriver.cpp
     ${ZORB_ROOT}/render/Precision.cpp
     ${ZORB_ROOT}/render/Processors.cpp
-    ${ZORB_ROOT}/app/CpuProbe.cpp
+    ${ZORB_ROOT}/app/startup/CpuProbe.cpp
 )

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/BitmapFile.h"
-#include "app/JpegFile.h"
-#include "app/ZorbGUI.h"
+#include "app/files/BitmapFile.h"
+#include "app/files/JpegFile.h"
+#include "app/window/ZorbGUI.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/CommandsFiles.h"
-#include "app/FileDialog.h"
+#include "app/commands/CommandsFiles.h"
+#include "app/dialogs/FileDialog.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_files/WindowlessGui.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CoordinatesFile.h"
+#include "app/files/CoordinatesFile.h"
 
 namespace {
 

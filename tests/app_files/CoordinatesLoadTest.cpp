@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
-#include "app/CoordinatesCommands.h"
-#include "app/ViewAspect.h"
+#include "app/commands/CoordinatesCommands.h"
+#include "app/view/ViewAspect.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_files/WindowlessGui.h"

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AboutDialog.h"
-#include "app/DialogCommands.h"
-#include "app/FileNameEdit.h"
-#include "app/ZorbGUI.h"
+#include "app/dialogs/AboutDialog.h"
+#include "app/commands/DialogCommands.h"
+#include "app/dialogs/FileNameEdit.h"
+#include "app/window/ZorbGUI.h"
 #include "resource_dialogs.h"
 #include "tests/app_files/DialogDriver.h"
 

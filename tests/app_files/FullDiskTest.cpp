@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandsFiles.h"
-#include "app/CoordinatesCommands.h"
-#include "app/JpegFile.h"
-#include "app/OutputFile.h"
+#include "app/commands/CommandsFiles.h"
+#include "app/commands/CoordinatesCommands.h"
+#include "app/files/JpegFile.h"
+#include "app/files/OutputFile.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_files/WindowlessGui.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BitmapFilePicture.h"
+#include "app/files/BitmapFilePicture.h"
 
 // A screen-size DIB in miniature (bottom-up, padded rows) with a picture in its last rows,
 // as the window holds it.

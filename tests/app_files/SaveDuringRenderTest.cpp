@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/CommandsFiles.h"
+#include "app/commands/CommandsFiles.h"
 #include "render/RenderRunningFlag.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_window/WindowHarness.h"

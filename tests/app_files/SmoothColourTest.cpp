@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/SmoothColour.h"
+#include "app/palette/SmoothColour.h"
 
 namespace {
 

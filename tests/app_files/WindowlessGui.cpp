@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/Palette.h"
+#include "app/palette/Palette.h"
 
 ZorbGUI* WindowlessGui(int width, int height)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ZorbGUI.h"
+#include "app/window/ZorbGUI.h"
 
 // The window object without a window: an image of width x height pixels in test-owned
 // screen-size buffers, the Rainbow palette at cycle offset 0, the default view, formula 2.

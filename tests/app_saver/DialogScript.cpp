@@ -6,8 +6,8 @@
 
 #include <thread>
 
-#include "app/DialogCommands.h"
-#include "app/ZorbGUI.h"
+#include "app/commands/DialogCommands.h"
+#include "app/window/ZorbGUI.h"
 
 namespace {
 constexpr DWORD kPollMs = 5;

@@ -10,9 +10,9 @@
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
-#include "app/LargeBitmapSaver.h"
-#include "app/LargeImageSettings.h"
-#include "app/ZorbGUI.h"
+#include "app/saver/LargeBitmapSaver.h"
+#include "app/saver/LargeImageSettings.h"
+#include "app/window/ZorbGUI.h"
 #include "resource.h"
 #include "tests/app_saver/DialogScript.h"
 #include "tests/app_saver/SaverFixture.h"

@@ -10,8 +10,8 @@
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
-#include "app/LargeBitmapSaver.h"
-#include "app/LargeImagePassWriter.h"
+#include "app/saver/LargeBitmapSaver.h"
+#include "app/saver/LargeImagePassWriter.h"
 #include "tests/app_saver/SaverFixture.h"
 
 namespace {

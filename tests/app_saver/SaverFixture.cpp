@@ -12,11 +12,11 @@
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
 #include "render/RenderThreadPool.h"
-#include "app/FileDialog.h"
-#include "app/LargeBitmapSaver.h"
-#include "app/Palette.h"
-#include "app/SmoothColour.h"
-#include "app/ZorbGUI.h"
+#include "app/dialogs/FileDialog.h"
+#include "app/saver/LargeBitmapSaver.h"
+#include "app/palette/Palette.h"
+#include "app/palette/SmoothColour.h"
+#include "app/window/ZorbGUI.h"
 
 ZorbGUI* SaverTestGui(const View& view, int formula)
 {

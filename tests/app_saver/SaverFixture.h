@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "render/View.h"
-#include "app/LargeImageFileType.h"
-#include "app/LargeImageSettings.h"
-#include "app/WindowRenderSettings.h"
+#include "app/saver/LargeImageFileType.h"
+#include "app/saver/LargeImageSettings.h"
+#include "app/saver/WindowRenderSettings.h"
 
 class ZorbGUI;
 

@@ -6,7 +6,7 @@
 #include <psapi.h>
 
 #include "render/Processors.h"
-#include "app/LargeBitmapSaver.h"
+#include "app/saver/LargeBitmapSaver.h"
 #include "tests/app_saver/SaverFixture.h"
 
 namespace {

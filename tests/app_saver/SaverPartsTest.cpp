@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "app/FormatDuration.h"
-#include "app/LargeImageLimits.h"
-#include "app/LargeImagePasses.h"
-#include "app/LargeImageSettings.h"
+#include "app/saver/FormatDuration.h"
+#include "app/saver/LargeImageLimits.h"
+#include "app/saver/LargeImagePasses.h"
+#include "app/saver/LargeImageSettings.h"
 
 TEST(FormatDuration, WritesTheTwoLargestUnits)
 {

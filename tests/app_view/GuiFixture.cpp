@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/Palette.h"
+#include "app/palette/Palette.h"
 #include "app/resources/resource.h"
 
 namespace {

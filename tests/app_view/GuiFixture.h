@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ZorbGUI.h"
+#include "app/window/ZorbGUI.h"
 
 // The window object on a hidden stand-in window that carries the menu items the view and
 // palette operations read and check, and an 8-bit DIB and back buffer of its own, so the

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/PaletteCycle.h"
+#include "app/palette/PaletteCycle.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Palette.h"
+#include "app/palette/Palette.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ViewAspect.h"
-#include "app/ViewPresets.h"
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewPresets.h"
 
 namespace {
 

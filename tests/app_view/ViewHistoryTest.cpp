@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ViewHistory.h"
+#include "app/view/ViewHistory.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ViewIterations.h"
-#include "app/ViewPoint.h"
-#include "app/ViewPresets.h"
+#include "app/view/ViewIterations.h"
+#include "app/view/ViewPoint.h"
+#include "app/view/ViewPresets.h"
 
 namespace {
 

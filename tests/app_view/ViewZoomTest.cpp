@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/ViewAspect.h"
-#include "app/ViewPresets.h"
-#include "app/ViewZoom.h"
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewPresets.h"
+#include "app/view/ViewZoom.h"
 
 namespace {
 

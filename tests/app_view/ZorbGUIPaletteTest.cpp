@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/Palette.h"
+#include "app/palette/Palette.h"
 #include "app/resources/resource.h"
 #include "tests/app_view/GuiFixture.h"
 

@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/ViewAspect.h"
-#include "app/ViewPresets.h"
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewPresets.h"
 #include "app/resources/resource.h"
 #include "tests/app_view/GuiFixture.h"
 

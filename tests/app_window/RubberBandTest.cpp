@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "app/ViewAspect.h"
+#include "app/view/ViewAspect.h"
 #include "app/resources/resource.h"
 #include "tests/app_window/WindowFixture.h"
 

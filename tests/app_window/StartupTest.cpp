@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/CpuProbe.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "app/startup/CpuProbe.h"
+#include "app/window/MainWindow.h"
+#include "app/startup/Startup.h"
 #include "render/BuildConfig.h"
 #if defined(ZORB_BUILD_AVX)
 #include "render/avx/AvxStartup.h"

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/ZorbGUI.h"
+#include "app/window/ZorbGUI.h"
 #include "tests/app_window/WindowHarness.h"
 
 // One windowed main window for a whole suite, back at the default view before each test.

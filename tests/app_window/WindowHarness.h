@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ZorbGUI.h"
+#include "app/window/ZorbGUI.h"
 #include "render/View.h"
 
 // The real main window, created in this process under Wine, and what the tests need around it:

@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "app/ViewAspect.h"
-#include "app/ZorbGUI.h"
+#include "app/view/ViewAspect.h"
+#include "app/window/ZorbGUI.h"
 #include "app/resources/resource.h"
 #include "render/BuildConfig.h"
 #include "render/LambdaConstant.h"

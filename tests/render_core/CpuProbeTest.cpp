@@ -3,7 +3,7 @@
 #include <string>
 
 #include "DebugTextCapture.h"
-#include "app/CpuProbe.h"
+#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
 
 namespace {

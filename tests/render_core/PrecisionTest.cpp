@@ -6,7 +6,7 @@
 
 #include "DebugTextCapture.h"
 #include "RecordingClient.h"
-#include "app/CpuProbe.h"
+#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
 #include "render/Precision.h"
 #include "render/Processors.h"

@@ -6,12 +6,12 @@
 #include <gtest/gtest.h>
 
 #include "GoldenData.h"
-#include "app/CoordinatesFile.h"
-#include "app/ViewAspect.h"
-#include "app/ViewHistory.h"
-#include "app/ViewIterations.h"
-#include "app/ViewPoint.h"
-#include "app/ViewZoom.h"
+#include "app/files/CoordinatesFile.h"
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewHistory.h"
+#include "app/view/ViewIterations.h"
+#include "app/view/ViewPoint.h"
+#include "app/view/ViewZoom.h"
 #include "render/Precision.h"
 #include "render/RenderBand.h"
 #include "render/View.h"

@@ -1,0 +1,213 @@
+// WM_COMMAND of the main window: the main menu, the right-click popup, the toolbar buttons and
+// the keys that become commands.
+#include "app/window/ZorbGUI.h"
+
+#include "app/dialogs/AboutDialog.h"
+#include "app/commands/DialogCommands.h"
+#include "app/palette/PaletteCycle.h"
+#include "app/resources/resource.h"
+#include "render/LambdaConstant.h"
+#include "render/RenderRunningFlag.h"
+
+namespace {
+
+enum Formula : int {
+    FormulaLambda = 1,
+    FormulaNormal = 2,
+    FormulaCubed = 3,
+    FormulaFourthPower = 4,
+    FormulaExponential = 5,
+};
+
+// The Fractal > Iteration items, as one radio group.
+const int kFormulaItems[] = {
+    CommandId::FormulaCubed,  CommandId::FormulaNormal,      CommandId::FormulaFourthPower,
+    CommandId::FormulaLambda, CommandId::FormulaExponential,
+};
+
+struct MenuRadioCheck {
+    HMENU menu;
+    int selected;
+
+    void Apply(int id) const
+    {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
+    }
+};
+
+void RadioCheck(HWND window, const int* ids, int count, int selected)
+{
+    const MenuRadioCheck check{GetMenu(window), selected};
+    if (check.menu == nullptr) {
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        check.Apply(ids[i]);
+    }
+}
+
+// Toolbar buttons that stand for a command of their own.
+int CommandOfButton(int button)
+{
+    switch (button) {
+    case ToolbarButtonId::Reset: return PopupCommandId::Reset;
+    case ToolbarButtonId::OpenCoords: return CommandId::LoadCoords;
+    case ToolbarButtonId::SaveCoords: return CommandId::SaveCoords;
+    case ToolbarButtonId::SaveImage: return CommandId::SaveImage;
+    case ToolbarButtonId::SaveCycleRange: return CommandId::SaveCycleRange;
+    case ToolbarButtonId::Redraw: return CommandId::Redraw;
+    case ToolbarButtonId::CycleGo: return CommandId::CycleGo;
+    case ToolbarButtonId::CycleStop: return CommandId::CycleStop;
+    case ToolbarButtonId::CycleFaster: return CommandId::CycleFaster;
+    case ToolbarButtonId::CycleSlower: return CommandId::CycleSlower;
+    case ToolbarButtonId::CycleReverse: return CommandId::CycleReverse;
+    case ToolbarButtonId::About: return CommandId::About;
+    default: return 0;
+    }
+}
+
+int PaletteOfCommand(int id)
+{
+    switch (id) {
+    case CommandId::PaletteRainbow: return static_cast<int>(PaletteId::Rainbow);
+    case CommandId::PaletteMonoRed: return static_cast<int>(PaletteId::MonoRed);
+    case CommandId::PaletteMonoGreen: return static_cast<int>(PaletteId::MonoGreen);
+    case CommandId::PaletteMonoBlue: return static_cast<int>(PaletteId::MonoBlue);
+    case CommandId::PaletteGreyscale: return static_cast<int>(PaletteId::Greyscale);
+    case CommandId::PaletteBinaryRed: return static_cast<int>(PaletteId::BinaryRed);
+    case CommandId::PaletteBinaryGreen: return static_cast<int>(PaletteId::BinaryGreen);
+    case CommandId::PaletteBinaryBlue: return static_cast<int>(PaletteId::BinaryBlue);
+    case CommandId::PalettePsychadelic: return static_cast<int>(PaletteId::Psychadelic);
+    default: return -1;
+    }
+}
+
+} // namespace
+
+LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const int id = LOWORD(wParam);
+    const int palette = PaletteOfCommand(id);
+    if (palette >= 0) {
+        SelectPalette(id, palette);
+        return 0;
+    }
+    const int buttonCommand = CommandOfButton(id);
+    if (buttonCommand != 0) {
+        SendMessageA(window, WM_COMMAND, static_cast<WPARAM>(buttonCommand), 0);
+        return 0;
+    }
+
+    switch (id) {
+    case CommandId::LoadCoords: LoadCoordinates(); return 0;
+    case CommandId::SaveCoords: SaveCoordinates(); return 0;
+    case CommandId::SaveImage: SaveImage(); return 0;
+    case CommandId::SaveCycleRange: SaveCycleRange(); return 0;
+    case CommandId::SaveLargeImage: SaveLargeImage(*this, instance, window); return 0;
+    case CommandId::Exit: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
+    case CommandId::FormulaLambda: SetLambdaAtPoint(lParam); return 0;
+    case CommandId::FormulaNormal: SelectFormula(id, FormulaNormal); return 0;
+    case CommandId::FormulaCubed: SelectFormula(id, FormulaCubed); return 0;
+    case CommandId::FormulaFourthPower: SelectFormula(id, FormulaFourthPower); return 0;
+    case CommandId::FormulaExponential: SelectFormula(id, FormulaExponential); return 0;
+    case CommandId::Redraw: RequestRedraw(); return 0;
+    case CommandId::StopRender: SetRenderRunning(false); return 0;
+    case CommandId::FixAspect:
+        if (GetWidth() >= 1 && GetHeight() >= 1) {
+            view = FixAspect();
+        }
+        SendMessageA(window, WM_COMMAND, CommandId::Redraw, 0);
+        return 0;
+    case CommandId::Reset: Reset(); return 0;
+    case CommandId::MaxIterations: AskMaxIterations(*this, instance, window); return 0;
+    case CommandId::AdaptiveIterations: ToggleAdaptiveIterations(); return 0;
+    case CommandId::ColouringLinear: SelectColouring(true); return 0;
+    case CommandId::ColouringProgressive: SelectColouring(false); return 0;
+    case CommandId::CycleGo: SetTimer(window, TimerId::ColourCycle, 0, nullptr); return 0;
+    case CommandId::CycleStop: KillTimer(window, TimerId::ColourCycle); return 0;
+    case CommandId::CycleReverse: cycleReverse ^= 1; return 0;
+    case CommandId::CycleFaster: CycleFaster(); return 0;
+    case CommandId::CycleSlower: CycleSlower(); return 0;
+    case CommandId::About: ShowAboutDialog(instance, window); return 0;
+    case CommandId::NoOperation: return 0;
+    case PopupCommandId::ZoomOut: ZoomOut(); return 0;
+    case PopupCommandId::Julia:
+    case PopupCommandId::Lambda:
+    case PopupCommandId::Mandelbrot: ToggleJulia(lParam); return 0;
+    case PopupCommandId::Undo: PopUndo(); return 0;
+    case PopupCommandId::Reset: Reset(); return 0;
+    case ToolbarButtonId::Undo:
+        if (!viewHistory.IsEmpty()) {
+            SendMessageA(window, WM_COMMAND, PopupCommandId::Undo, 0);
+        }
+        return 0;
+    case ToolbarButtonId::StopRender: SetRenderRunning(false); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+void ZorbGUI::RequestRedraw()
+{
+    renderDue = 1;
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void ZorbGUI::SelectFormula(int menuId, int formulaId)
+{
+    formula = formulaId;
+    RequestRedraw();
+    RadioCheck(hwnd, kFormulaItems, static_cast<int>(sizeof(kFormulaItems) / sizeof(kFormulaItems[0])), menuId);
+}
+
+void ZorbGUI::SetLambdaAtPoint(LPARAM lParam)
+{
+    julia = false;
+    lambda = 1;
+    int px;
+    int py;
+    if (popupPointValid) {
+        px = dragStart.x;
+        py = dragStart.y;
+        popupPointValid = 0;
+    } else {
+        px = static_cast<short>(LOWORD(lParam));
+        py = static_cast<short>(HIWORD(lParam));
+    }
+    LambdaConstant.re = px * view.spanX / GetWidth() + view.xMin;
+    LambdaConstant.im = view.yMax - py * view.spanY / GetHeight();
+    SelectFormula(CommandId::FormulaLambda, FormulaLambda);
+}
+
+void ZorbGUI::CycleFaster()
+{
+    SpeedUpCycle(&cycleDelay, &cycleStep);
+}
+
+void ZorbGUI::CycleSlower()
+{
+    SlowDownCycle(&cycleDelay, &cycleStep);
+}
+
+void ZorbGUI::ToggleAdaptiveIterations()
+{
+    const HMENU menu = GetMenu(hwnd);
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE;
+    if (menu == nullptr || !GetMenuItemInfoA(menu, CommandId::AdaptiveIterations, FALSE, &item)) {
+        return;
+    }
+    item.fState ^= MFS_CHECKED;
+    SetMenuItemInfoA(menu, CommandId::AdaptiveIterations, FALSE, &item);
+}
+
+void ZorbGUI::SelectColouring(bool linear)
+{
+    const HMENU menu = GetMenu(hwnd);
+    if (menu != nullptr) {
+        CheckMenuItem(menu, CommandId::ColouringLinear, MF_BYCOMMAND | (linear ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, CommandId::ColouringProgressive,
+                      MF_BYCOMMAND | (linear ? MF_UNCHECKED : MF_CHECKED));
+    }
+    linearColouring = linear;
+}

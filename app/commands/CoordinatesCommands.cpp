@@ -1,0 +1,134 @@
+#include "app/commands/CoordinatesCommands.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/commands/CommandsFiles.h"
+#include "app/files/CoordinatesFile.h"
+#include "app/dialogs/FileDialog.h"
+#include "app/files/OutputFile.h"
+#include "app/window/ZorbGUI.h"
+
+namespace {
+
+constexpr int kDefaultFormula = 2;
+
+void ShowFileError(const ZorbGUI& gui, const char* text)
+{
+    MessageBoxA(nullptr, text, gui.GetTitle(), MB_ICONERROR);
+}
+
+CoordinateRecord RecordOf(const ZorbGUI& gui)
+{
+    CoordinateRecord record;
+    record.xMin = gui.view.xMin;
+    record.xMax = gui.view.xMax;
+    record.yMin = gui.view.yMin;
+    record.yMax = gui.view.yMax;
+    record.julia = gui.julia;
+    record.juliaRe = gui.juliaRe;
+    record.juliaIm = gui.juliaIm;
+    record.formula = gui.formula;
+    return record;
+}
+
+// Spans, steps and the aspect fix for the image; an image area smaller than the bars has no
+// size to fit, and the next render start works the spans out again.
+void FitLoadedView(ZorbGUI& gui)
+{
+    const int width = gui.GetWidth();
+    const int height = gui.GetHeight();
+    if (width < 1 || height < 1) {
+        gui.view.UpdateSpans();
+        return;
+    }
+    // Twice, as files have always been loaded: the second pass settles the pixel alignment.
+    for (int pass = 0; pass < 2; ++pass) {
+        gui.view.UpdateSpans();
+        gui.view.UpdateSteps(width, height);
+        gui.view = gui.FixAspect();
+    }
+}
+
+void ResetAfterInvalidFile(ZorbGUI& gui)
+{
+    ShowFileError(gui, "Invalid CO-ord File, Resetting...");
+    gui.julia = false;
+    gui.formula = kDefaultFormula;
+    gui.view.SetDefault();
+    if (gui.GetWidth() >= 1 && gui.GetHeight() >= 1) {
+        gui.view = gui.FixAspect();
+    }
+    gui.RequestRedraw();
+}
+
+bool RunCoordinatesDialog(ZorbGUI& gui, const char* title, DWORD flags, bool save)
+{
+    OPENFILENAMEA* record = gui.GetFileDialogRecord();
+    PrepareFileDialog(record, gui.GetHwnd(), gui.GetFileTitleBuffer(), gui.GetExeDir(),
+                      FileDialogSetup{kCoordinatesFilter, FileDialogPath, title, flags, true});
+    return save ? GetSaveFileNameA(record) != FALSE : GetOpenFileNameA(record) != FALSE;
+}
+
+}  // namespace
+
+void SaveCoordinatesToFile(ZorbGUI& gui, const char* path)
+{
+    ReplacingFile output;
+    if (!output.Open(path)) {
+        ShowFileError(gui, "Error Creating File");
+        return;
+    }
+    const std::string text = FormatCoordinates(RecordOf(gui));
+    if (output.Out().Write(text.data(), text.size()) != text.size() || !output.Commit()) {
+        output.Discard();
+        ShowWriteError(gui);
+    }
+}
+
+void LoadCoordinatesFromFile(ZorbGUI& gui, const char* path)
+{
+    FILE* file = fopen(path, "rb");
+    if (file == nullptr) {
+        ShowFileError(gui, "Error Opening File");
+        return;
+    }
+    CoordinateRecord record = RecordOf(gui);
+    bool valid = CoordinateBytesValid(file);
+    if (valid) {
+        rewind(file);
+        valid = ParseCoordinates(file, record);
+    }
+    fclose(file);
+
+    // What was read before an invalid file ended stays: the bounds are replaced by the reset
+    // below, the Julia constant is kept.
+    gui.view.xMin = record.xMin;
+    gui.view.xMax = record.xMax;
+    gui.view.yMin = record.yMin;
+    gui.view.yMax = record.yMax;
+    gui.juliaRe = record.juliaRe;
+    gui.juliaIm = record.juliaIm;
+    if (!valid) {
+        ResetAfterInvalidFile(gui);
+        return;
+    }
+    gui.julia = record.julia;
+    gui.formula = record.formula;
+    FitLoadedView(gui);
+    gui.RequestRedraw();
+}
+
+void ZorbGUI::SaveCoordinates()
+{
+    if (RunCoordinatesDialog(*this, kSaveFractalTitle, kSaveDialogFlags, true)) {
+        SaveCoordinatesToFile(*this, FileDialogPath);
+    }
+}
+
+void ZorbGUI::LoadCoordinates()
+{
+    if (RunCoordinatesDialog(*this, kOpenFractalTitle, kOpenDialogFlags, false)) {
+        LoadCoordinatesFromFile(*this, FileDialogPath);
+    }
+}

@@ -1,0 +1,118 @@
+// Copies between the three pictures: the 8-bit DIB a render writes, the back buffer that holds
+// the last finished picture, and the window. The image is GetWidth x GetHeight; it starts at
+// row imageTop on the window and in the back buffer, at the top-left corner of the DIB.
+#include "app/window/ZorbGUI.h"
+
+namespace {
+
+// A DC of the window for one copy, released when the copy is done.
+class WindowDc {
+public:
+    WindowDc(HWND window, HDC given) : window_(window), dc_(given), owned_(given == nullptr)
+    {
+        if (owned_) {
+            dc_ = GetDC(window_);
+        }
+    }
+    ~WindowDc()
+    {
+        if (owned_ && dc_ != nullptr) {
+            ReleaseDC(window_, dc_);
+        }
+    }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+    bool owned_;
+};
+
+// While alive, the rubber band (if one is drawn) is off the window, so that a copy neither
+// reads it into a picture nor paints over part of it; drawn again afterwards. The band's lock
+// keeps the UI thread's band moves and the driver thread's copies apart.
+class BandLifted {
+public:
+    BandLifted(ZorbGUI* gui, HDC dc) : gui_(gui), dc_(dc)
+    {
+        EnterCriticalSection(&gui_->bandLock);
+        if (gui_->bandShown) {
+            gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
+        }
+    }
+    ~BandLifted()
+    {
+        if (gui_->bandShown) {
+            gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
+        }
+        LeaveCriticalSection(&gui_->bandLock);
+    }
+    BandLifted(const BandLifted&) = delete;
+    BandLifted& operator=(const BandLifted&) = delete;
+
+private:
+    ZorbGUI* gui_;
+    HDC dc_;
+};
+
+} // namespace
+
+// The driver thread draws with the DC it took at the render start; the UI thread never shares
+// it and takes a DC of its own for each copy.
+HDC ZorbGUI::RenderWindowDc() const
+{
+    return OnRenderThread() ? windowDC : nullptr;
+}
+
+void ZorbGUI::BackBufferToDib()
+{
+    if (memoryDC == nullptr || backBufferDC == nullptr) {
+        return;
+    }
+    BitBlt(memoryDC, 0, 0, GetWidth(), GetHeight(), backBufferDC, 0, imageTop, SRCCOPY);
+}
+
+void ZorbGUI::DibToWindow(HDC windowDc)
+{
+    if (memoryDC == nullptr) {
+        return;
+    }
+    WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
+    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), memoryDC, 0, 0, SRCCOPY);
+}
+
+void ZorbGUI::DibToBackBuffer()
+{
+    if (memoryDC == nullptr || backBufferDC == nullptr) {
+        return;
+    }
+    BitBlt(backBufferDC, 0, imageTop, GetWidth(), GetHeight(), memoryDC, 0, 0, SRCCOPY);
+}
+
+void ZorbGUI::BackBufferToWindow(HDC windowDc)
+{
+    if (backBufferDC == nullptr) {
+        return;
+    }
+    WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
+    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), backBufferDC, 0, imageTop, SRCCOPY);
+}
+
+void ZorbGUI::WindowToBackBuffer(HDC windowDc)
+{
+    if (backBufferDC == nullptr) {
+        return;
+    }
+    WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
+    BandLifted lifted(this, dc.get());
+    BitBlt(backBufferDC, 0, imageTop, GetWidth(), GetHeight(), dc.get(), 0, imageTop, SRCCOPY);
+}
+
+void ZorbGUI::PaintImage(HDC dc)
+{
+    BackBufferToWindow(dc);
+}

@@ -1,0 +1,76 @@
+// The window's palettes: building the table, showing its cycled window, choosing a palette and
+// stepping the colour cycle.
+#include "app/palette/PaletteCycle.h"
+#include "app/palette/Palette.h"
+#include "app/window/ZorbGUI.h"
+#include "app/resources/resource.h"
+
+namespace {
+
+// Menu order, the order of PaletteId.
+const int kPaletteItems[kPaletteCount] = {
+    CommandId::PaletteRainbow,     CommandId::PaletteMonoRed,     CommandId::PaletteMonoGreen,
+    CommandId::PaletteMonoBlue,    CommandId::PaletteGreyscale,   CommandId::PaletteBinaryRed,
+    CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue,  CommandId::PalettePsychadelic,
+};
+
+void CheckPaletteItem(HWND window, int selected)
+{
+    const HMENU menu = GetMenu(window);
+    if (menu == nullptr) {
+        return;
+    }
+    for (int id : kPaletteItems) {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+} // namespace
+
+void ZorbGUI::BuildPalette(BitmapInfo256* bitmapInfo)
+{
+    BuildPaletteTable(&paletteTable, static_cast<PaletteId>(paletteId));
+    cycleOffset = 0;
+    paletteWindow = paletteTable.entries;
+    if (bitmapInfo == nullptr) {
+        return;
+    }
+    FillColourTable(bitmapInfo->colours, paletteTable.entries, insideColour);
+    // At window creation the table is built before the DIB exists; the DIB then takes its
+    // colours from the bitmap info it is made from.
+    if (memoryDC != nullptr) {
+        SetDIBColorTable(memoryDC, 0, 256, bitmapInfo->colours);
+    }
+}
+
+void ZorbGUI::ApplyPalette()
+{
+    if (screenBitmapInfo == nullptr || paletteWindow == nullptr || memoryDC == nullptr) {
+        return;
+    }
+    FillColourTable(screenBitmapInfo->colours, paletteWindow, insideColour);
+    SetDIBColorTable(memoryDC, 0, 256, screenBitmapInfo->colours);
+    const HDC dc = GetDC(hwnd);
+    DibToWindow(dc);
+    ReleaseDC(hwnd, dc);
+    DibToBackBuffer();
+}
+
+void ZorbGUI::SelectPalette(int menuId, int palette)
+{
+    if (palette < 0 || palette >= kPaletteCount) {
+        return;
+    }
+    cycleReverse = 1;
+    CheckPaletteItem(hwnd, menuId);
+    paletteId = palette;
+    BuildPalette(screenBitmapInfo);
+    ApplyPalette();
+}
+
+void ZorbGUI::CycleStep()
+{
+    cycleOffset = NextCycleOffset(cycleOffset, cycleStep, cycleReverse != 0,
+                                  CycleLength(static_cast<PaletteId>(paletteId)));
+    paletteWindow = paletteTable.entries + cycleOffset;
+}

@@ -1,0 +1,151 @@
+// The window's view operations: aspect fix, zooms, undo, reset, the adaptive iteration limit
+// and the switches between Julia, lambda and set mode at a point.
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewIterations.h"
+#include "app/view/ViewPoint.h"
+#include "app/view/ViewPresets.h"
+#include "app/view/ViewZoom.h"
+#include "app/window/ZorbGUI.h"
+#include "app/resources/resource.h"
+#include "render/RenderRunningFlag.h"
+
+namespace {
+
+constexpr double kZoomOutFactor = 5.0;
+constexpr int kNormalFormula = 2;
+// A Julia switch only needs the running pass to let go of the view; it must not hold up the
+// UI for long.
+constexpr uint32_t kStopStepMs = 1;
+constexpr uint32_t kStopTotalMs = 10;
+
+const int kFormulaItems[] = {
+    CommandId::FormulaCubed,  CommandId::FormulaNormal,      CommandId::FormulaFourthPower,
+    CommandId::FormulaLambda, CommandId::FormulaExponential,
+};
+
+void CheckFormulaItem(HWND window, int selected)
+{
+    const HMENU menu = GetMenu(window);
+    if (menu == nullptr) {
+        return;
+    }
+    for (int id : kFormulaItems) {
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+ImagePoint ToImagePoint(POINT p)
+{
+    return ImagePoint{static_cast<int>(p.x), static_cast<int>(p.y)};
+}
+
+} // namespace
+
+View ZorbGUI::FixAspect()
+{
+    return FixViewAspect(view, GetWidth(), GetHeight());
+}
+
+View ZorbGUI::ZoomAboutPoint(double factor, const View& from, POINT point)
+{
+    return ZoomViewAboutPoint(factor, from, GetWidth(), GetHeight(), ToImagePoint(point));
+}
+
+bool ZorbGUI::ZoomViewToSelection(POINT release, bool freeBox, SelectionBox* box)
+{
+    // Even a click without a drag is an undo step, so the next Undo seems to do nothing.
+    PushUndo();
+    const int width = GetWidth();
+    const int height = GetHeight();
+    *box = MakeSelectionBox(ToImagePoint(dragStart), ToImagePoint(release), !freeBox, width, height);
+    dragStart.x = box->left;
+    dragStart.y = box->top;
+    if (!box->valid) {
+        return false;
+    }
+    view = SelectionView(view, *box, !freeBox, width, height);
+    return true;
+}
+
+void ZorbGUI::ZoomOut()
+{
+    PushUndo();
+    const POINT centre{GetWidth() / 2, GetHeight() / 2};
+    view = ZoomAboutPoint(kZoomOutFactor, view, centre);
+    AdaptIterations(1.0 / kZoomOutFactor);
+    RequestRedraw();
+}
+
+bool ZorbGUI::IsAdaptiveIterations()
+{
+    // The menu's check mark is the setting's only store.
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof(item);
+    item.fMask = MIIM_STATE;
+    const HMENU menu = GetMenu(hwnd);
+    if (menu == nullptr || !GetMenuItemInfoA(menu, CommandId::AdaptiveIterations, FALSE, &item)) {
+        return false;
+    }
+    return (item.fState & MFS_CHECKED) != 0;
+}
+
+void ZorbGUI::AdaptIterations(double zoom)
+{
+    if (IsAdaptiveIterations()) {
+        maxIterations = AdaptedIterationLimit(maxIterations, zoom);
+    }
+}
+
+void ZorbGUI::ToggleJulia(LPARAM packedPoint)
+{
+    if (RenderRunningFlag.load()) {
+        StopRenderAndWait(kStopStepMs, kStopTotalMs);
+    }
+    ImagePoint point;
+    if (popupPointValid) {
+        point = ToImagePoint(dragStart);
+        popupPointValid = 0;
+    } else {
+        point = UnpackImagePoint(static_cast<uint32_t>(packedPoint));
+    }
+    const int width = GetWidth();
+    const int height = GetHeight();
+    const PlanePoint c = PixelToPlane(view, width, height, point);
+    juliaRe = c.re;
+    juliaIm = c.im;
+
+    const bool entering = !julia;
+    julia = entering;
+    view = JuliaSwitchView(entering, width, height);
+    RequestRedraw();
+}
+
+void ZorbGUI::PushUndo()
+{
+    viewHistory.Push(view);
+}
+
+void ZorbGUI::PopUndo()
+{
+    if (!viewHistory.Pop(&view)) {
+        return;
+    }
+    // The history keeps bounds only. Spans follow at once, so an aspect fix or a cursor
+    // position before the next render start works on the restored view, not the old one.
+    view.UpdateSpans();
+    RequestRedraw();
+}
+
+void ZorbGUI::Reset()
+{
+    formula = kNormalFormula;
+    view.SetDefault();
+    julia = false;
+    lambda = 0;
+    view = FixAspect();
+    if (IsAdaptiveIterations()) {
+        maxIterations = kDefaultMaxIterations;
+    }
+    RequestRedraw();
+    CheckFormulaItem(hwnd, CommandId::FormulaNormal);
+}
