@@ -20,10 +20,10 @@
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
 #include "render/RenderThreadPool.h"
-#include "app/saver/LargeBitmapSaver.h"
 #include "app/palette/Palette.h"
-#include "app/view/ViewAspect.h"
+#include "app/saver/LargeBitmapSaver.h"
 #include "app/saver/WindowRenderSettings.h"
+#include "app/view/ViewAspect.h"
 
 namespace {
 

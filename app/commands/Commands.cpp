@@ -2,8 +2,8 @@
 // the keys that become commands.
 #include "app/window/ZorbGUI.h"
 
-#include "app/dialogs/AboutDialog.h"
 #include "app/commands/DialogCommands.h"
+#include "app/dialogs/AboutDialog.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
 #include "render/LambdaConstant.h"

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/files/BitmapFile.h"
 #include "app/dialogs/FileDialog.h"
+#include "app/files/BitmapFile.h"
 #include "app/files/JpegFile.h"
 #include "app/files/OutputFile.h"
 #include "app/window/ZorbGUI.h"

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/commands/CommandsFiles.h"
-#include "app/files/CoordinatesFile.h"
 #include "app/dialogs/FileDialog.h"
+#include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
 #include "app/window/ZorbGUI.h"
 

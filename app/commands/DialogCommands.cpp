@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/saver/LargeImageDialog.h"
 #include "app/dialogs/MaxIterationsDialog.h"
+#include "app/saver/LargeImageDialog.h"
 #include "app/window/ZorbGUI.h"
 
 namespace {

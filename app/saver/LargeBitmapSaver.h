@@ -9,11 +9,11 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/JpegFile.h"
+#include "app/files/OutputFile.h"
 #include "app/saver/LargeImageFileType.h"
 #include "app/saver/LargeImagePassBuffers.h"
 #include "app/saver/LargeImagePasses.h"
 #include "app/saver/LargeImageSettings.h"
-#include "app/files/OutputFile.h"
 #include "app/saver/WindowRenderSettings.h"
 
 // Messages the saver posts to its dialog from the render's driver thread. The dialog

@@ -9,8 +9,8 @@
 #include "render/RenderRunningFlag.h"
 #include "render/RenderThreadPool.h"
 #include "app/files/BitmapFile.h"
-#include "app/saver/FormatDuration.h"
 #include "app/files/JpegFile.h"
+#include "app/saver/FormatDuration.h"
 #include "app/saver/LargeImagePassWriter.h"
 #include "app/saver/LargeImagePasses.h"
 

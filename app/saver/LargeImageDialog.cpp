@@ -10,10 +10,10 @@
 #include "render/RenderRunningFlag.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/dialogs/FileNameEdit.h"
+#include "app/files/OutputFile.h"
 #include "app/saver/LargeBitmapSaver.h"
 #include "app/saver/LargeImageLimits.h"
 #include "app/saver/LargeImageSettings.h"
-#include "app/files/OutputFile.h"
 #include "app/view/ViewAspect.h"
 #include "resource.h"
 

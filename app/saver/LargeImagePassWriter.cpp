@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "app/saver/LargeImageLimits.h"
 #include "app/palette/SmoothColour.h"
+#include "app/saver/LargeImageLimits.h"
 
 bool WriteBitmapPass(OutputFile& out, int32_t width, int32_t height, PassRows rows,
                      const uint8_t* indexRows, uint8_t* block, int32_t pitch)

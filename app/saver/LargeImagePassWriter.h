@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "app/files/JpegFile.h"
-#include "app/saver/LargeImagePasses.h"
 #include "app/files/OutputFile.h"
+#include "app/saver/LargeImagePasses.h"
 
 // Writing one finished pass of the large-picture saver. The pass buffers hold rows.count
 // rows of `width` pixels, buffer row i being picture row rows.first + i and starting at pixel

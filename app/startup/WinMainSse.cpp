@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/startup/CpuProbe.h"
-#include "app/window/MainWindow.h"
 #include "app/startup/Startup.h"
+#include "app/window/MainWindow.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {

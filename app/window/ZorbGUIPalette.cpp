@@ -1,9 +1,9 @@
 // The window's palettes: building the table, showing its cycled window, choosing a palette and
 // stepping the colour cycle.
-#include "app/palette/PaletteCycle.h"
 #include "app/palette/Palette.h"
-#include "app/window/ZorbGUI.h"
+#include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "app/window/ZorbGUI.h"
 
 namespace {
 

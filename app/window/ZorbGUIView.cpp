@@ -1,12 +1,12 @@
 // The window's view operations: aspect fix, zooms, undo, reset, the adaptive iteration limit
 // and the switches between Julia, lambda and set mode at a point.
+#include "app/resources/resource.h"
 #include "app/view/ViewAspect.h"
 #include "app/view/ViewIterations.h"
 #include "app/view/ViewPoint.h"
 #include "app/view/ViewPresets.h"
 #include "app/view/ViewZoom.h"
 #include "app/window/ZorbGUI.h"
-#include "app/resources/resource.h"
 #include "render/RenderRunningFlag.h"
 
 namespace {

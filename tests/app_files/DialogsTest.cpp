@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/dialogs/AboutDialog.h"
 #include "app/commands/DialogCommands.h"
+#include "app/dialogs/AboutDialog.h"
 #include "app/dialogs/FileNameEdit.h"
 #include "app/window/ZorbGUI.h"
 #include "resource_dialogs.h"

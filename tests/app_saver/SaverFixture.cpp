@@ -13,9 +13,9 @@
 #include "render/RenderDriver.h"
 #include "render/RenderThreadPool.h"
 #include "app/dialogs/FileDialog.h"
-#include "app/saver/LargeBitmapSaver.h"
 #include "app/palette/Palette.h"
 #include "app/palette/SmoothColour.h"
+#include "app/saver/LargeBitmapSaver.h"
 #include "app/window/ZorbGUI.h"
 
 ZorbGUI* SaverTestGui(const View& view, int formula)

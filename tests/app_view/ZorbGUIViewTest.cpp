@@ -1,8 +1,8 @@
 #include <windows.h>
 
+#include "app/resources/resource.h"
 #include "app/view/ViewAspect.h"
 #include "app/view/ViewPresets.h"
-#include "app/resources/resource.h"
 #include "tests/app_view/GuiFixture.h"
 
 namespace {

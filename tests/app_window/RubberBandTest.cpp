@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "app/view/ViewAspect.h"
 #include "app/resources/resource.h"
+#include "app/view/ViewAspect.h"
 #include "tests/app_window/WindowFixture.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "app/startup/CpuProbe.h"
-#include "app/window/MainWindow.h"
 #include "app/startup/Startup.h"
+#include "app/window/MainWindow.h"
 #include "render/BuildConfig.h"
 #if defined(ZORB_BUILD_AVX)
 #include "render/avx/AvxStartup.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <thread>
 
+#include "app/resources/resource.h"
 #include "app/view/ViewAspect.h"
 #include "app/window/ZorbGUI.h"
-#include "app/resources/resource.h"
 #include "render/BuildConfig.h"
 #include "render/LambdaConstant.h"
 #include "render/Processors.h"
