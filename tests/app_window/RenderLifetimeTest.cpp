@@ -1,0 +1,126 @@
+// Renders against what changes under them in the real main window: resizes, a new render
+// asked for while a slow one runs, the view changed meanwhile, and the window closed meanwhile.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <thread>
+
+#include "app/resources/resource.h"
+#include "tests/app_window/MainWindowTest.h"
+
+namespace {
+
+TEST_F(MainWindowTest, ResizingRefitsTheViewAndStaysInsideTheBuffers)
+{
+    RECT original;
+    GetWindowRect(gui->hwnd, &original);
+    struct Size {
+        const char* name;
+        int width;
+        int height;
+    };
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    for (const Size s : {Size{"narrow and tall", 400, 700}, Size{"wider and taller than the screen", screenWidth + 300,
+                                                                  screenHeight + 200}}) {
+        SetWindowPos(gui->hwnd, nullptr, 0, 0, s.width, s.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        ASSERT_TRUE(WaitForRender(gui)) << s.name;
+        RECT now;
+        GetClientRect(gui->hwnd, &now);
+        EXPECT_EQ(gui->clientWidth, now.right) << s.name;
+        const int w = gui->GetWidth();
+        const int h = gui->GetHeight();
+        EXPECT_LE(w, screenWidth) << s.name;
+        EXPECT_LE(h, screenHeight) << s.name;
+        EXPECT_EQ(gui->renderWidth, w) << s.name;
+        ExpectSquarePixels(gui->renderView, w, h);
+        EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0) << s.name;
+    }
+
+    // Smaller than the bars: no picture to draw, and no render starts.
+    RECT frame;
+    RECT client;
+    GetWindowRect(gui->hwnd, &frame);
+    GetClientRect(gui->hwnd, &client);
+    const int nonClient = (frame.bottom - frame.top) - client.bottom;
+    SetWindowPos(gui->hwnd, nullptr, 0, 0, original.right - original.left,
+                 nonClient + gui->imageTop + gui->statusHeight - 5, SWP_NOZORDER | SWP_NOACTIVATE);
+    PumpFor(100);
+    ASSERT_GT(gui->clientHeight, 0);
+    EXPECT_LT(gui->GetHeight(), 1);
+    EXPECT_FALSE(gui->IsRenderActive());
+    EXPECT_FALSE(gui->renderDue);
+
+    SetWindowPos(gui->hwnd, nullptr, original.left, original.top, original.right - original.left,
+                 original.bottom - original.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendKey(gui, VK_F5);
+    ASSERT_TRUE(WaitForRender(gui));
+    EXPECT_EQ(gui->GetHeight(), height);
+}
+
+TEST_F(MainWindowTest, RedrawDuringASlowRenderLeavesOnlyTheNewPicture)
+{
+    // z^3 + c has no inside test: every inside point runs to the limit.
+    gui->maxIterations = 2000000;
+    SendCommand(gui, CommandId::FormulaCubed);
+    PumpFor(0);
+    ASSERT_TRUE(gui->IsRenderActive());
+    const HANDLE slow = gui->renderThread;
+    PumpFor(200);
+
+    gui->maxIterations = 512;
+    SendCommand(gui, CommandId::FormulaNormal);
+    PumpFor(0);
+    EXPECT_EQ(gui->renderThread, slow) << "the new render waits for the old one to end";
+    ASSERT_TRUE(WaitForRender(gui));
+    EXPECT_EQ(gui->renderView.xMin, gui->view.xMin);
+    EXPECT_EQ(gui->formula, 2);
+    EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0);
+}
+
+TEST_F(MainWindowTest, RenderThreadsSeeTheViewAndSizeTheRenderStartedWith)
+{
+    gui->maxIterations = 2000000;
+    SendCommand(gui, CommandId::FormulaCubed);
+    PumpFor(0);
+    ASSERT_TRUE(gui->IsRenderActive());
+    const View rendered = gui->renderView;
+    // A command changing the view in the middle of the render, as Undo or Fix Aspect may.
+    SendCommand(gui, PopupCommandId::ZoomOut);
+    const View* seen = nullptr;
+    int seenWidth = 0;
+    std::thread renderSide([&] {
+        seen = gui->GetView();
+        seenWidth = gui->GetWidth();
+    });
+    renderSide.join();
+    EXPECT_EQ(seen, &gui->renderView);
+    EXPECT_EQ(seen->xMin, rendered.xMin);
+    EXPECT_EQ(seenWidth, width);
+    EXPECT_EQ(gui->GetView(), &gui->view);
+    EXPECT_NE(gui->view.xMin, rendered.xMin);
+    gui->maxIterations = 512;
+    SendKey(gui, VK_F2);
+    ASSERT_TRUE(WaitForRender(gui));
+}
+
+// Closing the window while a slow render runs and its workers wait for answers to the
+// progress messages they sent: the window object must outlive every render thread.
+TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
+{
+    ZorbGUI* gui = OpenMainWindow("windowed");
+    ASSERT_NE(gui, nullptr);
+    gui->maxIterations = 2000000;
+    SendCommand(gui, CommandId::FormulaCubed);
+    PumpFor(0);
+    ASSERT_TRUE(gui->IsRenderActive());
+    Sleep(500); // not answering: workers block in their sent progress messages
+    const DWORD start = GetTickCount();
+    DestroyWindow(gui->hwnd);
+    EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";
+    EXPECT_EQ(gui->memoryDC, nullptr) << "buffers released once no thread can use them";
+    CloseMainWindow();
+    EXPECT_LT(GetTickCount() - start, 6000u);
+}
+
+} // namespace
