@@ -16,7 +16,7 @@ X86_EMULATED_TESTS=${ZORB_X86_EMULATED_TESTS:-'^(render_kernels_Scalar|updater_u
 X86_EMULATED_FILTER=${ZORB_X86_EMULATED_FILTER:-'-*KernelAgreementTest*'}
 
 trap zorb_stop_all EXIT
-zorb_start_display 90 || exit 1
+zorb_start_display || exit 1
 # Made before the first prefix, so that one prefix serves both arches.
 case " $ARCHES " in *" x86 "*) zorb_enable_i386 || true ;; esac
 
