@@ -31,15 +31,37 @@ if [ ! -f "$PREFIX/.gtest-done" ]; then
 fi
 
 # The source package is fetched through a private apt configuration, so the machine's own
-# sources list is left as it is.
+# sources list is left as it is. Its source entries mirror the machine's package entries, in
+# whichever of apt's two formats the machine has them.
+APT_ETC=/etc/apt
+write_source_entries() {
+    local parts=$1
+    rm -f "$parts"/*
+    if [ -f "$APT_ETC/sources.list.d/debian.sources" ]; then
+        sed 's/^Types:.*$/Types: deb-src/' "$APT_ETC/sources.list.d/debian.sources" > "$parts/debian-src.sources"
+    fi
+    if [ -f "$APT_ETC/sources.list" ]; then
+        sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$APT_ETC/sources.list" > "$parts/debian-src.list"
+        [ -s "$parts/debian-src.list" ] || rm -f "$parts/debian-src.list"
+    fi
+    if [ -z "$(ls -A "$parts")" ]; then
+        echo "build-deps: no Debian package sources in $APT_ETC/sources.list.d/debian.sources" \
+             "or $APT_ETC/sources.list" >&2
+        return 1
+    fi
+}
+
 fetch_libjpeg_source() {
     local apt=$DEPS/apt
     if ls "$DEPS/src"/libjpeg-turbo_*.orig.tar.gz > /dev/null 2>&1; then return; fi
     mkdir -p "$apt/parts" "$apt/lists/partial" "$apt/cache/archives/partial" "$DEPS/src"
-    sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$apt/parts/debian-src.sources"
+    write_source_entries "$apt/parts"
     local opts=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$apt/parts"
                 -o Dir::State::Lists="$apt/lists" -o Dir::Cache="$apt/cache")
-    apt-get "${opts[@]}" update -q > "$DEPS/apt.log" 2>&1
+    # A source entry the mirror has no sources for (a third-party or cdrom line) fails the
+    # update; the download below then says whether the Debian entries were enough.
+    apt-get "${opts[@]}" update -q > "$DEPS/apt.log" 2>&1 ||
+        echo "build-deps: some package sources could not be read (see $DEPS/apt.log)" >&2
     (cd "$DEPS/src" && apt-get "${opts[@]}" source --download-only libjpeg-turbo >> "$DEPS/apt.log" 2>&1)
 }
 

@@ -26,7 +26,7 @@ finish() {
     zorb_stop_all
 }
 trap finish EXIT
-zorb_start_display 90
+zorb_start_display
 zorb_prefix_64
 zorb_start_wineserver
 

@@ -62,18 +62,26 @@ zorb_prefix_32() {
 }
 
 ZORB_XVFB_PID=""
+# Xvfb picks a free display number itself (-displayfd) and tells it once it listens: runs
+# started at the same moment each get their own display, where checking for a free number and
+# then starting a server on it left a gap in which two runs could choose the same one.
 zorb_start_display() {
-    local n=${1:-99}
-    while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp > /dev/null 2>&1 &
+    local numberFile n=""
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3> "$numberFile" > /dev/null 2>&1 &
     ZORB_XVFB_PID=$!
-    export DISPLAY=:$n
-    for _ in $(seq 50); do
-        [ -e /tmp/.X11-unix/X$n ] && return 0
+    for _ in $(seq 600); do
+        if read -r n < "$numberFile" && [ -n "$n" ]; then break; fi
+        n=""
+        kill -0 "$ZORB_XVFB_PID" 2> /dev/null || break
         sleep 0.1
     done
-    echo "wine-env: Xvfb did not start on :$n" >&2
-    return 1
+    rm -f "$numberFile"
+    if [ -z "$n" ]; then
+        echo "wine-env: Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=:$n
 }
 
 zorb_start_wineserver() {

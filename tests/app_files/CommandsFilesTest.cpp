@@ -25,23 +25,40 @@ std::string ComboText(HWND dialog, int id, int index)
     return text;
 }
 
+// Generous: the file dialogs come up slowly on a loaded machine.
+constexpr DWORD kDialogLimitMs = 20000;
+
+bool WaitUntil(const std::function<bool()>& done, DWORD limitMs)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= limitMs) {
+            return false;
+        }
+        Sleep(10);
+    }
+    return true;
+}
+
 // Types a name into a file dialog and accepts it; cancels if the dialog stays open.
 std::function<void(HWND)> ChooseFile(const std::string& path, std::vector<std::string>* filters = nullptr)
 {
     return [path, filters](HWND dialog) {
-        Sleep(200);  // let the dialog fill its controls
+        // The name box is an editable combo box in the explorer-style dialog, an edit in
+        // the older one. Typing before the dialog has filled its filter list could have the
+        // name replaced as it finishes.
+        const auto nameBox = [dialog] { return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1; };
+        WaitUntil([&] {
+            return GetDlgItem(dialog, nameBox()) != nullptr &&
+                   SendDlgItemMessageA(dialog, cmb1, CB_GETCOUNT, 0, 0) > 0;
+        }, kDialogLimitMs);
         if (filters != nullptr) {
             filters->push_back(ComboText(dialog, cmb1, 0));
             filters->push_back(ComboText(dialog, cmb1, 1));
         }
-        // The name box is an editable combo box in the explorer-style dialog, an edit in
-        // the older one.
-        SetDlgItemTextA(dialog, GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : edt1, path.c_str());
+        SetDlgItemTextA(dialog, nameBox(), path.c_str());
         Click(dialog, IDOK);
-        for (int i = 0; i < 300 && IsWindow(dialog); ++i) {
-            Sleep(10);
-        }
-        if (IsWindow(dialog)) {
+        if (!WaitUntil([dialog] { return !IsWindow(dialog); }, kDialogLimitMs)) {
             PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         }
     };

@@ -138,22 +138,33 @@ TEST_F(MainWindowTest, WheelWithoutDeltaDoesNotZoom)
 }
 
 // Looks at the tracked popup menu from inside its loop, then closes it.
+// Reads the context menu as it opens, then closes it from a timer in the menu's loop. The items
+// are read when the menu announces itself, not from the timer: a window of another program
+// taking the activation closes an open menu at once, before a timer in its loop would fire.
 struct PopupProbe {
     static PopupProbe* current;
     UINT states[7] = {};
     UINT ids[7] = {};
     int count = -1;
+    static LRESULT CALLBACK OnCall(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_INITMENUPOPUP && current != nullptr &&
+            reinterpret_cast<HMENU>(call->wParam) == PopupMenuHandle) {
+            current->count = GetMenuItemCount(PopupMenuHandle);
+            for (int i = 0; i < current->count && i < 7; ++i) {
+                current->ids[i] = GetMenuItemID(PopupMenuHandle, i);
+                current->states[i] = GetMenuState(PopupMenuHandle, i, MF_BYPOSITION);
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD)
     {
         if (PopupMenuHandle == nullptr) {
             return;
         }
         KillTimer(nullptr, id);
-        current->count = GetMenuItemCount(PopupMenuHandle);
-        for (int i = 0; i < current->count && i < 7; ++i) {
-            current->ids[i] = GetMenuItemID(PopupMenuHandle, i);
-            current->states[i] = GetMenuState(PopupMenuHandle, i, MF_BYPOSITION);
-        }
         EndMenu();
     }
 };
@@ -172,10 +183,14 @@ TEST_F(MainWindowTest, ContextMenuStopsTheRenderOffersModesAndKeepsThePoint)
         gui->viewHistory.count = 0;
         PopupProbe probe;
         PopupProbe::current = &probe;
+        const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, &PopupProbe::OnCall, nullptr, GetCurrentThreadId());
+        ASSERT_NE(hook, nullptr);
         const UINT_PTR timer = SetTimer(nullptr, 0, 50, &PopupProbe::OnTimer);
         const LPARAM where = c.fromKeyboard ? static_cast<LPARAM>(-1) : ScreenPointParam(gui, 123, 45);
         SendMessageA(gui->hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(gui->hwnd), where);
         KillTimer(nullptr, timer);
+        UnhookWindowsHookEx(hook);
+        PopupProbe::current = nullptr;
 
         ASSERT_EQ(probe.count, 7) << c.name;
         const UINT ids[] = {300, 301, 302, 303, 0, 305, 304};

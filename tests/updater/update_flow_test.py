@@ -53,6 +53,16 @@ def check(condition, message):
         raise CaseFailed(message)
 
 
+def file_bytes(path):
+    """The file's bytes, or None while it is not there: the updater replaces a file by
+    removing it and then copying the new one in, so a poll can fall between the two."""
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except FileNotFoundError:
+        return None
+
+
 def wait_until(predicate, timeout, step=0.1):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
@@ -78,7 +88,8 @@ class Flow:
         os.makedirs(folder)
         shutil.copyfile(exe_source, os.path.join(folder, exe_name))
         if with_updater:
-            shutil.copyfile(self.args.updater, os.path.join(folder, "Updater.exe"))
+            # Under the name the program starts it by: Updater.exe, or Updater32.exe for x86.
+            shutil.copyfile(self.args.updater, os.path.join(folder, os.path.basename(self.args.updater)))
         if ini is not None:
             with open(os.path.join(folder, "Updater.ini"), "w", newline="\r\n") as f:
                 f.write(ini)
@@ -206,7 +217,7 @@ def case_update_accepted(flow, name, offered, field, source, exe_name, title, wo
         flow.wait_exit(process, 30)
 
         expected = major if field == "major" else minor
-        check(wait_until(lambda: open(program, "rb").read() == expected, 30),
+        check(wait_until(lambda: file_bytes(program) == expected, 30),
               "the program file was not replaced by the %s download" % field)
         temp = flow.temp_file(folder, exe_name) if title == PROBE_TITLE else None
         if temp is not None:
@@ -227,7 +238,7 @@ def case_probe_update(flow, offered, field):
           "the program was not started again: %s" % flow.log_lines(folder))
     restart = [l for l in flow.log_lines(folder) if l.startswith("start")][1]
     check(restart.split() == ["start", "-FromUpdater", "OriginalCLI=windowed"], "restart command line %r" % restart)
-    check(wait_until(lambda: flow.log_lines(folder)[-1] == "end", 20), "the restarted program did not end")
+    check(wait_until(lambda: flow.log_lines(folder)[-1:] == ["end"], 20), "the restarted program did not end")
     check_requests(server, ["/version", "/dl/%s" % field], exe_name[:-4])
 
 
