@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "BenchSupport.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
 #include "render/RenderRunningFlag.h"
@@ -12,10 +13,7 @@
 BenchClient::BenchClient(const BenchRender& render)
     : render_(render), rowSums_(static_cast<size_t>(render.height) + 1), done_(CreateEventA(nullptr, FALSE, FALSE, nullptr))
 {
-    render_.view.spanX = render_.view.xMax - render_.view.xMin;
-    render_.view.spanY = render_.view.yMax - render_.view.yMin;
-    render_.view.stepX = render_.view.spanX / render_.width;
-    render_.view.stepY = render_.view.spanY / render_.height;
+    render_.view = WithSteps(render_.view, render_.width, render_.height);
 }
 
 BenchClient::~BenchClient()

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BenchClient.h"
+#include "BenchSupport.h"
 
 namespace {
 
@@ -33,16 +34,6 @@ const Case kCases[] = {
     {"power4", 4, -1.2, 1.2, -1.2, 1.2, 512, 1280, 960},
     {"large", 2, -1.5, 0.5, -1.0, 1.0, 50, 16000, 16000},
 };
-
-double ProcessCpuMs()
-{
-    FILETIME created, exited, kernel, user;
-    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
-        return 0.0;
-    }
-    const auto ticks = [](const FILETIME& t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return double(ticks(kernel) + ticks(user)) / 10000.0;
-}
 
 } // namespace
 
@@ -68,10 +59,7 @@ int main(int argc, char** argv)
         return 2;
     }
     BenchRender render;
-    render.view.xMin = chosen->xMin;
-    render.view.xMax = chosen->xMax;
-    render.view.yMin = chosen->yMin;
-    render.view.yMax = chosen->yMax;
+    render.view = ViewBounds(chosen->xMin, chosen->xMax, chosen->yMin, chosen->yMax);
     render.width = chosen->width;
     render.height = chosen->height;
     render.formula = chosen->formula;
@@ -83,12 +71,11 @@ int main(int argc, char** argv)
     std::vector<double> ms;
     std::vector<double> cpuMs;
     for (int run = 0; run < runs; ++run) {
-        const double cpuBefore = ProcessCpuMs();
         if (!client.Run()) {
             std::printf("not available\n");
             return 1;
         }
-        cpuMs.push_back(ProcessCpuMs() - cpuBefore);
+        cpuMs.push_back(client.CpuSeconds() * 1000.0);
         ms.push_back(client.WallSeconds() * 1000.0);
     }
     std::sort(ms.begin(), ms.end());

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "render/BuildConfig.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/Processors.h"
@@ -98,11 +99,7 @@ const BenchCase kCases[] = {
 // The case's view given the 16:9 proportions of the saved size, as the dialog's aspect box does.
 View BenchView(const BenchCase& c)
 {
-    View view{};
-    view.xMin = c.xMin;
-    view.xMax = c.xMax;
-    view.yMax = c.yMax;
-    view.yMin = c.yMin;
+    View view = ViewBounds(c.xMin, c.xMax, c.yMin, c.yMax);
     view.UpdateSpans();
     return FixViewAspect(view, kWidth, kHeight);
 }
@@ -204,12 +201,6 @@ double SaveToDisk(const View& view, uint32_t iterations, LargeImageFileType type
     return saver.LastSaveFailed() ? -1.0 : seconds;
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void PrintCase(const char* name, double seconds, uint64_t bytes, size_t peak)
 {
     std::printf("  %-6s %-26s %8.2f s %8.1f Mpix/s  file %7.1f MB  working set at most %5zu MB\n",
@@ -275,21 +266,17 @@ void RunCase(const BenchCase& c, const std::string& bmpPath, const std::string& 
 // "case NAME milliseconds"), --case default|seahorse (one case only).
 int main(int argc, char** argv)
 {
-    int runs = 3;
-    bool raw = false;
+    BenchOptions options{3};
     std::string only;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--runs" && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (option == "--raw") {
-            raw = true;
-        } else if (option == "--case" && i + 1 < argc) {
-            only = argv[++i];
-        } else {
-            std::fprintf(stderr, "usage: %s [--runs N] [--raw] [--case default|seahorse]\n", argv[0]);
-            return 2;
+    const auto oneCase = [&](const std::string& option, int count, char** values, int* i) {
+        if (option != "--case" || *i + 1 >= count) {
+            return false;
         }
+        only = values[++*i];
+        return true;
+    };
+    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--case default|seahorse]", &options, oneCase)) {
+        return 2;
     }
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
@@ -297,7 +284,7 @@ int main(int argc, char** argv)
     const std::string jpegPath = std::string(folder) + "zorb-bench-large.jpg";
     for (const BenchCase& c : kCases) {
         if (only.empty() || only == c.key) {
-            RunCase(c, bmpPath, jpegPath, runs, raw);
+            RunCase(c, bmpPath, jpegPath, options.runs, options.raw);
         }
     }
     return 0;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BenchClient.h"
+#include "BenchSupport.h"
 #include "IterationCount.h"
 #include "render/BuildConfig.h"
 #include "render/Processors.h"
@@ -77,22 +78,7 @@ struct Result {
 
 View ViewOf(const BenchView& view)
 {
-    View v{};
-    v.xMin = view.xMin;
-    v.xMax = view.xMax;
-    v.yMin = view.yMin;
-    v.yMax = view.yMax;
-    v.spanX = v.xMax - v.xMin;
-    v.spanY = v.yMax - v.yMin;
-    v.stepX = v.spanX / kWidth;
-    v.stepY = v.spanY / kHeight;
-    return v;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return WithSteps(ViewBounds(view.xMin, view.xMax, view.yMin, view.yMax), kWidth, kHeight);
 }
 
 // raw: one line per run, for scripts/bench.sh to set against another build's runs.
@@ -146,10 +132,7 @@ void PrintRatio(const char* label, const Result* numerator, const Result& result
 void RunLargeCase(int threads, bool raw)
 {
     BenchRender render;
-    render.view.xMin = -1.5;
-    render.view.xMax = 0.5;
-    render.view.yMin = -1.0;
-    render.view.yMax = 1.0;
+    render.view = ViewBounds(-1.5, 0.5, -1.0, 1.0);
     render.width = 16000;
     render.height = 16000;
     render.formula = 2;
@@ -178,22 +161,20 @@ void RunLargeCase(int threads, bool raw)
 // "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case).
 int main(int argc, char** argv)
 {
-    int runs = 5;
-    bool raw = false;
+    BenchOptions options{5};
     bool large = true;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--runs" && i + 1 < argc) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (option == "--raw") {
-            raw = true;
-        } else if (option == "--no-large") {
-            large = false;
-        } else {
-            std::fprintf(stderr, "usage: %s [--runs N] [--raw] [--no-large]\n", argv[0]);
-            return 2;
+    const auto noLarge = [&](const std::string& option, int, char**, int*) {
+        if (option != "--no-large") {
+            return false;
         }
+        large = false;
+        return true;
+    };
+    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large]", &options, noLarge)) {
+        return 2;
     }
+    const int runs = options.runs;
+    const bool raw = options.raw;
     const int all = CountLogicalProcessors();
     std::vector<LaneFamily> families = {LaneFamily::kScalarFloat, LaneFamily::kScalarDouble};
     if (!kBuildScalar) {

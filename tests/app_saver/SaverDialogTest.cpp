@@ -23,19 +23,6 @@ namespace Id = LargeImageDialogId;
 constexpr char kTitle[] = "Zorbscape";
 constexpr char kSavedCaption[] = "File Saved";
 
-// Cubed formula over a strip through its set at a high limit: the left of every row escapes
-// at once, the rest takes seconds per row, and a stop still comes within one pixel.
-View SlowStrip()
-{
-    View view{};
-    view.xMin = -1.5;
-    view.xMax = 0.3;
-    view.yMax = 0.05;
-    view.yMin = -0.05;
-    view.UpdateSpans();
-    return view;
-}
-constexpr int kSlowFormula = 3;
 constexpr char kSlowIterations[] = "4000000";
 
 void FillRequest(HWND dialog, const char* width, const char* height, const char* iterations, int threads,

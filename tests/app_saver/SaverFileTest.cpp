@@ -175,13 +175,8 @@ TEST(LargeBitmapSaver, WideBitmapAndJpegShowTheEnginesPictureTheSameWayUp)
 
 TEST(LargeBitmapSaver, OneSaveAtATime)
 {
-    // A slow save: cubed formula, a strip through the set at a high iteration limit.
-    View slow{};
-    slow.xMin = -1.5;
-    slow.xMax = 0.3;
-    slow.yMax = 0.05;
-    slow.yMin = -0.05;
-    slow.UpdateSpans();
+    // A slow save.
+    const View slow = SlowStrip();
     LargeBitmapSaver& saver = LargeBitmapSaverInstance;
     ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(2000, 20, 1, 4000000), LargeImageFileType::Bitmap));
     EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Bitmap))
@@ -190,7 +185,7 @@ TEST(LargeBitmapSaver, OneSaveAtATime)
     ReplacingFile file;
     ASSERT_TRUE(file.Open(path.c_str()));
     RenderRunningFlag.exchange(true);
-    ASSERT_TRUE(saver.Start(TestLook(3), slow, std::move(file)));
+    ASSERT_TRUE(saver.Start(TestLook(kSlowFormula), slow, std::move(file)));
     EXPECT_EQ(LargeImageReserve::Busy, saver.Reserve(Request(10, 10, 1), LargeImageFileType::Jpeg));
     EXPECT_FALSE(saver.Start(TestLook(), slow, ReplacingFile())) << "no claim, no start";
     EXPECT_TRUE(saver.IsBusy());
@@ -274,12 +269,7 @@ TEST(LargeBitmapSaver, StoppedSaveClosesAWholeFileBeforeItsRenderWindsDown)
     // cancel and waits only for the file.
     constexpr int kWidth = 1500;
     constexpr int kHeight = 3000;
-    View slow{};
-    slow.xMin = -1.5;
-    slow.xMax = 0.3;
-    slow.yMax = 0.05;
-    slow.yMin = -0.05;
-    slow.UpdateSpans();
+    const View slow = SlowStrip();
     for (const LargeImageFileType type : {LargeImageFileType::Bitmap, LargeImageFileType::Jpeg}) {
         const bool bitmap = type == LargeImageFileType::Bitmap;
         SCOPED_TRACE(bitmap ? "bitmap" : "jpeg");
@@ -289,7 +279,7 @@ TEST(LargeBitmapSaver, StoppedSaveClosesAWholeFileBeforeItsRenderWindsDown)
         ReplacingFile file;
         ASSERT_TRUE(file.Open(path.c_str()));
         RenderRunningFlag.exchange(true);
-        ASSERT_TRUE(saver.Start(TestLook(3), slow, std::move(file)));
+        ASSERT_TRUE(saver.Start(TestLook(kSlowFormula), slow, std::move(file)));
         for (int i = 0; i < 6000 && saver.GetPassesWritten() < 2; ++i) {
             Sleep(10);
         }

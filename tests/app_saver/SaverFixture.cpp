@@ -17,6 +17,7 @@
 #include "app/palette/SmoothColour.h"
 #include "app/saver/LargeBitmapSaver.h"
 #include "app/window/ZorbGUI.h"
+#include "tests/support/BoundedView.h"
 
 ZorbGUI* SaverTestGui(const View& view, int formula)
 {
@@ -48,13 +49,12 @@ WindowRenderSettings TestLook(int formula)
 
 View LopsidedView()
 {
-    View view{};
-    view.xMin = -2.0;
-    view.xMax = 1.0;
-    view.yMax = 1.25;
-    view.yMin = -0.25;
-    view.UpdateSpans();
-    return view;
+    return BoundedView(-2.0, 1.0, -0.25, 1.25);
+}
+
+View SlowStrip()
+{
+    return BoundedView(-1.5, 0.3, -0.05, 0.05);
 }
 
 std::string TempPath(const char* name)

@@ -24,6 +24,12 @@ WindowRenderSettings TestLook(int formula = 2);
 // A view whose upper and lower halves differ, so a picture stored upside down shows.
 View LopsidedView();
 
+// With kSlowFormula (cubed) and a limit in the millions, a strip through the set: the left of
+// every row escapes at once, the rest takes seconds per row, and a stop still comes within one
+// pixel.
+View SlowStrip();
+constexpr int kSlowFormula = 3;
+
 // A path in the temporary folder, deleted first.
 std::string TempPath(const char* name);
 std::vector<uint8_t> ReadWholeFile(const std::string& path);

@@ -5,19 +5,9 @@
 
 #include "app/view/ViewAspect.h"
 #include "app/view/ViewPresets.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
-
-View MakeView(double xMin, double xMax, double yMax, double yMin)
-{
-    View v{};
-    v.xMin = xMin;
-    v.xMax = xMax;
-    v.yMax = yMax;
-    v.yMin = yMin;
-    v.UpdateSpans();
-    return v;
-}
 
 TEST(DefaultView, HoldsTheSinglePrecisionConstantsWidened)
 {
@@ -37,7 +27,7 @@ TEST(DefaultView, HoldsTheSinglePrecisionConstantsWidened)
 
 TEST(ViewRecord, UpdatesSpansAndSteps)
 {
-    View v = MakeView(-1.0, 3.0, 2.0, -1.0);
+    View v = BoundedView(-1.0, 3.0, -1.0, 2.0);
     EXPECT_EQ(v.spanX, 4.0);
     EXPECT_EQ(v.spanY, 3.0);
     v.UpdateSteps(8, 6);
@@ -77,7 +67,7 @@ TEST(FixViewAspect, EqualStepsRebuildTheRealAxisFromTheStoredSpans)
 {
     // Stale spans: the bounds say 10 wide, the spans say 2. Equal steps take the real branch,
     // which rebuilds x about its centre from the stored imaginary step.
-    View stale = MakeView(0.0, 10.0, 1.0, -1.0);
+    View stale = BoundedView(0.0, 10.0, -1.0, 1.0);
     stale.spanX = 2.0;
     const View v = FixViewAspect(stale, 100, 100);
     EXPECT_NEAR(v.xMin, 4.0, 1e-12);
@@ -88,7 +78,7 @@ TEST(FixViewAspect, EqualStepsRebuildTheRealAxisFromTheStoredSpans)
 
 TEST(FixViewAspect, TurnsAnUpsideDownViewUprightAboutItsCentre)
 {
-    const View v = FixViewAspect(MakeView(-1.0, 1.0, -0.5, 1.5), 200, 100);
+    const View v = FixViewAspect(BoundedView(-1.0, 1.0, 1.5, -0.5), 200, 100);
     EXPECT_GT(v.yMax, v.yMin);
     EXPECT_DOUBLE_EQ((v.yMax + v.yMin) * 0.5, 0.5);
     EXPECT_DOUBLE_EQ(v.yMax - v.yMin, 1.0);
@@ -108,7 +98,7 @@ class FixViewAspectSizes : public ::testing::TestWithParam<AspectCase> {};
 TEST_P(FixViewAspectSizes, KeepsTheCentreAndNarrowsOddAxesByOneStep)
 {
     const AspectCase c = GetParam();
-    const View in = MakeView(c.xMin, c.xMax, c.yMax, c.yMin);
+    const View in = BoundedView(c.xMin, c.xMax, c.yMin, c.yMax);
     const View v = FixViewAspect(in, c.width, c.height);
 
     EXPECT_NEAR((v.xMin + v.xMax) * 0.5, (in.xMin + in.xMax) * 0.5, 1e-12);
@@ -141,7 +131,7 @@ TEST(FixViewAspect, RepeatedFixesOfAnOddSizedImageKeepNarrowing)
 {
     // 101 x 101: every fix loses one step of 101 on both axes once the render start has
     // taken the spans from the bounds again.
-    View v = MakeView(-1.0, 1.0, 1.0, -1.0);
+    View v = BoundedView(-1.0, 1.0, -1.0, 1.0);
     double width = 2.0;
     double height = 2.0;
     for (int round = 0; round < 4; ++round) {

@@ -3,19 +3,9 @@
 #include "app/view/ViewAspect.h"
 #include "app/view/ViewPresets.h"
 #include "app/view/ViewZoom.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
-
-View MakeView(double xMin, double xMax, double yMax, double yMin)
-{
-    View v{};
-    v.xMin = xMin;
-    v.xMax = xMax;
-    v.yMax = yMax;
-    v.yMin = yMin;
-    v.UpdateSpans();
-    return v;
-}
 
 TEST(ZoomViewAboutPoint, ZoomOutByFiveAboutTheCentreKeepsTheCentre)
 {
@@ -41,7 +31,7 @@ class ZoomViewAboutPoints : public ::testing::TestWithParam<PointCase> {};
 TEST_P(ZoomViewAboutPoints, KeepsThePointInPlace)
 {
     const PointCase c = GetParam();
-    const View in = MakeView(-2.0, 2.0, 1.5, -1.5);
+    const View in = BoundedView(-2.0, 2.0, -1.5, 1.5);
     for (double factor : {0.5, 0.25, 2.0}) {
         const View v = ZoomViewAboutPoint(factor, in, 400, 300, c.point);
         EXPECT_DOUBLE_EQ(v.spanX, in.spanX * factor);
@@ -60,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Points, ZoomViewAboutPoints,
 
 TEST(ZoomViewAboutPoint, LeavesTheStepsForTheNextRenderStart)
 {
-    View in = MakeView(-2.0, 2.0, 1.5, -1.5);
+    View in = BoundedView(-2.0, 2.0, -1.5, 1.5);
     in.stepX = 123.0;
     in.stepY = 456.0;
     const View v = ZoomViewAboutPoint(0.5, in, 400, 300, ImagePoint{200, 150});
@@ -110,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SelectionView, AFreeBoxShowsExactlyItsPartOfTheView)
 {
-    const View in = MakeView(-2.0, 2.0, 1.0, -1.0);
+    const View in = BoundedView(-2.0, 2.0, -1.0, 1.0);
     const SelectionBox box{true, 100, 50, 200, 100};
     const View v = SelectionView(in, box, false, 400, 200);
     EXPECT_DOUBLE_EQ(v.xMin, -1.0);
@@ -125,7 +115,7 @@ TEST(SelectionView, AFreeBoxShowsExactlyItsPartOfTheView)
 
 TEST(SelectionView, AFlippedViewIsTurnedUprightBeforeTheBoxIsTaken)
 {
-    const View in = MakeView(2.0, -2.0, -1.0, 1.0);
+    const View in = BoundedView(2.0, -2.0, 1.0, -1.0);
     const SelectionBox box{true, 0, 0, 200, 100};
     const View v = SelectionView(in, box, false, 400, 200);
     EXPECT_DOUBLE_EQ(v.xMin, -2.0);

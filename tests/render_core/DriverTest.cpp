@@ -26,12 +26,7 @@ class DriverBands : public ::testing::TestWithParam<BandCase> {};
 
 TEST_P(DriverBands, CutsBandsIntoPassesAndStartsEachPassFromItsBottom) {
     const BandCase& c = GetParam();
-    ClientSetup setup;
-    setup.width = 37;
-    setup.height = c.height;
-    setup.rowsPerBand = c.rowsPerBand;
-    setup.bandsPerPass = c.bandsPerPass;
-    setup.threads = c.threads;
+    ClientSetup setup = Banded(37, c.height, c.rowsPerBand, c.bandsPerPass, c.threads);
     setup.formula = 0;
     setup.starter = &LoggingStarter;
     RecordingClient client(setup);
@@ -71,11 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BandCase>& info) { return std::string(info.param.name); });
 
 TEST(Driver, CallsTheClientInItsOrder) {
-    ClientSetup setup;
-    setup.width = 8;
-    setup.height = 10;
-    setup.rowsPerBand = 4;
-    setup.bandsPerPass = 2;
+    ClientSetup setup = Banded(8, 10, 4, 2);
     RecordingClient client(setup);
 
     ASSERT_TRUE(RenderAndWait(client));
@@ -94,12 +85,7 @@ TEST(Driver, CallsTheClientInItsOrder) {
 // A worker's thread may take long to end after its band; the next band must not wait for
 // that, only for the worker to have left the pool.
 TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
-    ClientSetup setup;
-    setup.width = 24;
-    setup.height = 40;
-    setup.rowsPerBand = 10;
-    setup.bandsPerPass = 2;
-    setup.threads = 1;
+    ClientSetup setup = Banded(24, 40, 10, 2, 1);
     setup.formula = 2;
     setup.starter = &LingeringStarter;
     RecordingClient client(setup);
@@ -135,11 +121,7 @@ int ProcessThreadCount() {
 // A client that throws out of a pass end leaves the render early, while the next pass's
 // scheduler may already be waiting for its pass: no thread of the render may be left behind.
 TEST(Driver, ClientThrowingAtAPassEndLeavesNoRenderThreadBehind) {
-    ClientSetup setup;
-    setup.height = 40;
-    setup.rowsPerBand = 10;
-    setup.bandsPerPass = 1;
-    setup.threads = 2;
+    ClientSetup setup = Banded(64, 40, 10, 1, 2);
     setup.throwAtFirstPassEnd = true;
     RecordingClient client(setup);
     const int threadsBefore = ProcessThreadCount();
@@ -169,10 +151,7 @@ TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {
 }
 
 TEST(Driver, ReportsProgressTicksWhileAPassRunsSlowly) {
-    ClientSetup setup;
-    setup.height = 20;
-    setup.rowsPerBand = 10;
-    setup.threads = 2;
+    ClientSetup setup = Banded(64, 20, 10, 100, 2);
     setup.starter = &HoldingStarter;
     RecordingClient client(setup);
     ResetHeldWorkers();
@@ -207,11 +186,7 @@ TEST(Driver, ReportedTimeLeavesOutPrepareWork) {
 }
 
 TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
-    ClientSetup setup;
-    setup.height = 40;
-    setup.rowsPerBand = 10;
-    setup.bandsPerPass = 2;
-    setup.threads = 2;
+    ClientSetup setup = Banded(64, 40, 10, 2, 2);
     setup.starter = &HoldingStarter;
     RecordingClient client(setup);
     ResetHeldWorkers();
@@ -245,12 +220,7 @@ struct StarterCase {
 class DriverThreadFailure : public ::testing::TestWithParam<StarterCase> {};
 
 TEST_P(DriverThreadFailure, BandsAreStillRenderedAndThePassEnds) {
-    ClientSetup setup;
-    setup.width = 30;
-    setup.height = 33;
-    setup.rowsPerBand = 4;
-    setup.bandsPerPass = 3;
-    setup.threads = 2;
+    ClientSetup setup = Banded(30, 33, 4, 3, 2);
     setup.formula = 2;
     setup.starter = GetParam().starter;
     RecordingClient client(setup);

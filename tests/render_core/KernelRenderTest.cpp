@@ -19,12 +19,8 @@ struct KernelCase {
 class DriverWithKernels : public ::testing::TestWithParam<KernelCase> {};
 
 TEST_P(DriverWithKernels, DrawsEveryPixelOnceAndStepsProgressEverySixteenRows) {
-    ClientSetup setup;
-    setup.width = 97; // not a multiple of any vector width
-    setup.height = 61;
-    setup.rowsPerBand = 7;
-    setup.bandsPerPass = 3;
-    setup.threads = GetParam().threads;
+    // 97 columns: not a multiple of any vector width.
+    ClientSetup setup = Banded(97, 61, 7, 3, GetParam().threads);
     setup.formula = GetParam().formula;
     setup.julia = GetParam().julia;
     setup.maxIterations = 200;
@@ -50,10 +46,7 @@ INSTANTIATE_TEST_SUITE_P(Formulas, DriverWithKernels,
                          });
 
 TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
-    ClientSetup setup;
-    setup.width = 50;
-    setup.height = 30;
-    setup.rowsPerBand = 5;
+    ClientSetup setup = Banded(50, 30, 5, 100);
     setup.formula = 2;
     View view;
     view.stepX = view.stepY = 1e-8;
@@ -73,11 +66,7 @@ TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
 }
 
 TEST(DriverWithKernels, StopEndsALongRenderWithinMoments) {
-    ClientSetup setup;
-    setup.width = 200;
-    setup.height = 150;
-    setup.rowsPerBand = 10;
-    setup.bandsPerPass = 4;
+    ClientSetup setup = Banded(200, 150, 10, 4);
     setup.formula = 3; // no known-inside shortcut: inside points run to the limit
     // Inside points cost milliseconds each: the render would take minutes, and the kernels
     // look at the flag only between pixels.

@@ -33,6 +33,19 @@ struct ClientSetup {
     bool throwAtFirstPassEnd = false; // a client whose OnPassComplete throws
 };
 
+// A width x height picture cut into bands of rowsPerBand rows, bandsPerPass bands to a pass,
+// rendered by `threads` workers (0: as many as Prepare chose).
+inline ClientSetup Banded(int width, int height, int rowsPerBand, int bandsPerPass, int threads = 0)
+{
+    ClientSetup setup;
+    setup.width = width;
+    setup.height = height;
+    setup.rowsPerBand = rowsPerBand;
+    setup.bandsPerPass = bandsPerPass;
+    setup.threads = threads;
+    return setup;
+}
+
 // A client that records what the engine asks and hands back. Driver-side calls are recorded by
 // name in order; kernel-side calls are counted.
 class RecordingClient final : public IRenderCallbackInterface {

@@ -79,22 +79,33 @@ bool WriteGoldenFile(const std::string& fileName, const GoldenEntries& entries, 
     return true;
 }
 
+namespace {
+
+// The value's bytes as hex digits, most significant first (x86 keeps them least first).
+template <class T>
+std::string HexOfBytes(const T& value)
+{
+    static const char digits[] = "0123456789abcdef";
+    unsigned char bytes[sizeof value];
+    std::memcpy(bytes, &value, sizeof value);
+    std::string text;
+    for (size_t i = sizeof value; i-- > 0;) {
+        text += digits[bytes[i] >> 4];
+        text += digits[bytes[i] & 15];
+    }
+    return text;
+}
+
+} // namespace
+
 std::string HexBits(double value)
 {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    char text[20];
-    std::snprintf(text, sizeof text, "%016" PRIx64, bits);
-    return text;
+    return HexOfBytes(value);
 }
 
 std::string HexBits(float value)
 {
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    char text[12];
-    std::snprintf(text, sizeof text, "%08" PRIx32, bits);
-    return text;
+    return HexOfBytes(value);
 }
 
 GoldenComparison CompareWithGolden(const GoldenTable& golden, const GoldenEntries& actual)

@@ -10,33 +10,18 @@
 #include <gtest/gtest.h>
 
 #include "GoldenData.h"
-#include "render/LambdaConstant.h"
-#include "render/RenderBand.h"
-#include "tests/render_kernels/LaneKinds.h"
-#include "tests/render_kernels/RecordingClient.h"
+#include "tests/render_kernels/KernelTestSupport.h"
 
 namespace {
 
 constexpr int kWidth = 40;
 constexpr int kHeight = 30;
-const ComplexConstant kDefaultLambda = {static_cast<double>(0.2f), 1.0};
 const double kDefaultY = static_cast<double>(1.3f);
 
 // Every formula in both modes, with colourings, limits and constants that reach escapes,
 // insides, the known-inside shortcut and orbits that come back; and views deep enough that
 // float pictures depend on every rounding.
-struct GoldenScene {
-    const char* name;
-    int formula;
-    double xMin, xMax, yMin, yMax;
-    bool julia;
-    double juliaRe, juliaIm;
-    uint64_t limit;
-    bool linear;
-    ComplexConstant lambda;
-};
-
-const GoldenScene kScenes[] = {
+const KernelCase kScenes[] = {
     {"LambdaSet", 1, -0.5, 1.5, -1, 1, false, 0, 0, 100, true, kDefaultLambda},
     {"LambdaOtherConstant", 1, -0.5, 1.5, -1, 1, false, 0, 0, 100, false, {0.85, 0.6}},
     {"LambdaJulia", 1, -0.5, 1.5, -1, 1, true, 0.3, 0.2, 100, true, kDefaultLambda},
@@ -53,35 +38,12 @@ const GoldenScene kScenes[] = {
     {"ExpJulia", 5, -2, 4, -3, 3, true, 1, 1, 40, false, kDefaultLambda},
 };
 
-Scene SceneOf(const GoldenScene& g)
-{
-    Scene scene;
-    scene.view = MakeView(g.xMin, g.xMax, g.yMin, g.yMax, kWidth, kHeight);
-    scene.colEnd = kWidth;
-    scene.rowStart = 0;
-    scene.rowEnd = kHeight;
-    scene.julia = g.julia;
-    scene.juliaRe = g.juliaRe;
-    scene.juliaIm = g.juliaIm;
-    scene.maxIterations = g.limit;
-    scene.linear = g.linear;
-    return scene;
-}
-
 // Colour index and smooth value bits of every pixel, row by row from the top; a pixel the
 // kernel never reported reads "missing".
-std::vector<std::string> RenderScene(const LaneKind& kind, const GoldenScene& g)
+std::vector<std::string> RenderScene(const LaneKind& kind, const KernelCase& g)
 {
-    const ComplexConstant savedLambda = LambdaConstant;
-    LambdaConstant = g.lambda;
-    const Scene scene = SceneOf(g);
-    RecordingClient client(scene);
-    const RenderBand band(kWidth, kHeight, 0, kWidth, 0, kHeight, scene.view.stepX, scene.view.stepY);
-    {
-        RunningFlagScope running;
-        kind.Kernel(g.formula)(&band, &client);
-    }
-    LambdaConstant = savedLambda;
+    const LambdaScope lambda(g.lambda);
+    const RecordingClient client = RunKernel(kind.Kernel(g.formula), SceneOf(g, kWidth, 0, kHeight));
 
     std::vector<std::string> pixels(kWidth * kHeight, "missing");
     for (const KernelEvent& e : client.events) {
@@ -98,7 +60,7 @@ std::vector<std::string> RenderScene(const LaneKind& kind, const GoldenScene& g)
 GoldenEntries RenderAllScenes(const LaneKind& kind)
 {
     GoldenEntries entries;
-    for (const GoldenScene& g : kScenes) {
+    for (const KernelCase& g : kScenes) {
         entries.emplace_back(g.name, RenderScene(kind, g));
     }
     return entries;
@@ -133,12 +95,13 @@ std::string FileOf(const LaneKind& kind)
     return ::testing::AssertionSuccess();
 }
 
-class KernelGoldenTest : public ::testing::TestWithParam<LaneKind> {
+class KernelGoldenTest : public LaneKindTest {
 protected:
     void SetUp() override
     {
-        if (GetParam().needsAvx && !ProcessorHasAvx()) {
-            GTEST_SKIP() << "no AVX on this processor";
+        LaneKindTest::SetUp();
+        if (IsSkipped()) {
+            return;
         }
         std::string error;
         ASSERT_TRUE(ReadGoldenFile(FileOf(GetParam()), &golden_, &error)) << error;
@@ -167,8 +130,7 @@ TEST_P(KernelGoldenTest, WorkerThreadDrawsWhatX64Draws)
     ExpectGolden(actual, "worker thread");
 }
 
-INSTANTIATE_TEST_SUITE_P(Lanes, KernelGoldenTest, ::testing::ValuesIn(LaneKindsOfThisBuild()),
-                         [](const ::testing::TestParamInfo<LaneKind>& info) { return info.param.name; });
+ZORB_INSTANTIATE_FOR_LANE_KINDS(KernelGoldenTest);
 
 // The x87 unit's precision control: 53 bits makes x87 doubles round as SSE2 does; the x86
 // scalar code computes there, and the C library's exp and pow do on both arches.

@@ -16,6 +16,7 @@
 #include "render/RenderBand.h"
 #include "render/View.h"
 #include "tests/render_kernels/RecordingClient.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
 
@@ -26,17 +27,6 @@ struct Size {
 };
 
 const Size kSizes[] = {{640, 480}, {641, 479}, {1280, 987}, {37, 1000}, {1000, 37}, {1, 1}};
-
-View Bounds(double xMin, double xMax, double yMin, double yMax)
-{
-    View v{};
-    v.xMin = xMin;
-    v.xMax = xMax;
-    v.yMin = yMin;
-    v.yMax = yMax;
-    v.UpdateSpans();
-    return v;
-}
 
 struct NamedView {
     const char* name;
@@ -53,9 +43,9 @@ std::vector<NamedView> StartViews()
     return {
         {"Default", byDefault},
         {"Julia", julia},
-        {"Deep", Bounds(-0.743644786 - 3e-9, -0.743644786 + 3e-9, 0.131825253 - 2e-9, 0.131825253 + 2e-9)},
-        {"UpsideDown", Bounds(-0.3, 0.7, 0.4, -0.35)},
-        {"Narrow", Bounds(0.25, 0.2500001, -1.1, 1.1)},
+        {"Deep", BoundedView(-0.743644786 - 3e-9, -0.743644786 + 3e-9, 0.131825253 - 2e-9, 0.131825253 + 2e-9)},
+        {"UpsideDown", BoundedView(-0.3, 0.7, 0.4, -0.35)},
+        {"Narrow", BoundedView(0.25, 0.2500001, -1.1, 1.1)},
     };
 }
 

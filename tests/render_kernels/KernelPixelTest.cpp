@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include "KernelTestSupport.h"
-#include "render/LambdaConstant.h"
 
 namespace {
 
@@ -72,18 +71,10 @@ const PixelCase kPixelCases[] = {
 
 Scene PointScene(const PixelCase& c)
 {
-    Scene scene;
     // Pixel (0, 1) stands for (xMin, stepY - yMax).
-    scene.view = MakeView(c.re, c.re + kStep, kStep - c.im - kStep, kStep - c.im, 1, 1);
-    scene.colEnd = 1;
-    scene.rowStart = 0;
-    scene.rowEnd = 1;
-    scene.julia = c.julia;
-    scene.juliaRe = c.juliaRe;
-    scene.juliaIm = c.juliaIm;
-    scene.maxIterations = c.limit;
-    scene.linear = c.linear;
-    return scene;
+    const KernelCase point = {c.name,  c.formula, c.re,     c.re + kStep, kStep - c.im - kStep, kStep - c.im,
+                              c.julia, c.juliaRe, c.juliaIm, c.limit,     c.linear,             LambdaConstant};
+    return SceneOf(point, 1, 0, 1);
 }
 
 class KernelPixelTest : public LaneKindTest {};
@@ -123,8 +114,7 @@ TEST_P(KernelPixelTest, HandWorkedPixels)
 TEST_P(KernelPixelTest, GroupedLaneThatComesBackIsCountedUpToTheLimit)
 {
     const LaneKind& kind = GetParam();
-    const ComplexConstant saved = LambdaConstant;
-    LambdaConstant = {0.3, 0.2};
+    const LambdaScope lambda({0.3, 0.2});
     Scene scene;
     scene.view = MakeView(1.85, 3.85, -0.55, 0.45, 2, 1);
     scene.colEnd = 2;
@@ -132,7 +122,6 @@ TEST_P(KernelPixelTest, GroupedLaneThatComesBackIsCountedUpToTheLimit)
     scene.rowEnd = 1;
     scene.maxIterations = 6;
     const RecordingClient client = RunKernel(kind.Kernel(1), scene);
-    LambdaConstant = saved;
     ASSERT_EQ(client.events.size(), 2u);
     const KernelEvent& pixel = client.events[1];
     ASSERT_EQ(pixel.x, 1u);

@@ -7,7 +7,6 @@
 
 #include "KernelTestSupport.h"
 #include "ReferenceRender.h"
-#include "render/LambdaConstant.h"
 
 namespace {
 
@@ -15,22 +14,10 @@ namespace {
 constexpr int kColumns = 37;
 constexpr int kRowStart = 3;
 constexpr int kRowEnd = 40;
-const ComplexConstant kDefaultLambda = {static_cast<double>(0.2f), 1.0};
-
-struct ReferenceCase {
-    const char* name;
-    int formula;
-    double xMin, xMax, yMin, yMax;
-    bool julia;
-    double juliaRe, juliaIm;
-    uint64_t limit;
-    bool linear;
-    ComplexConstant lambda;
-};
 
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-const ReferenceCase kCases[] = {
+const KernelCase kCases[] = {
     {"LambdaSet", 1, -0.5, 1.5, -1, 1, false, 0, 0, 60, true, kDefaultLambda},
     {"LambdaOtherConstant", 1, -0.5, 1.5, -1, 1, false, 0, 0, 60, false, {0.85, 0.6}},
     {"LambdaJulia", 1, -0.5, 1.5, -1, 1, true, 0.3, 0.2, 60, true, kDefaultLambda},
@@ -49,19 +36,9 @@ const ReferenceCase kCases[] = {
     {"NaNView", 2, kNaN, 1, -1, 1, false, 0, 0, 50, true, kDefaultLambda},
 };
 
-Scene SceneOf(const ReferenceCase& c)
+Scene SceneOf(const KernelCase& c)
 {
-    Scene scene;
-    scene.view = MakeView(c.xMin, c.xMax, c.yMin, c.yMax, kColumns, kRowEnd);
-    scene.colEnd = kColumns;
-    scene.rowStart = kRowStart;
-    scene.rowEnd = kRowEnd;
-    scene.julia = c.julia;
-    scene.juliaRe = c.juliaRe;
-    scene.juliaIm = c.juliaIm;
-    scene.maxIterations = c.limit;
-    scene.linear = c.linear;
-    return scene;
+    return ::SceneOf(c, kColumns, kRowStart, kRowEnd);
 }
 
 ReferenceRender ReferenceFor(const LaneKind& kind, const Scene& scene, int formula, size_t stopAtPixel = 0)
@@ -69,16 +46,6 @@ ReferenceRender ReferenceFor(const LaneKind& kind, const Scene& scene, int formu
     return kind.isFloat ? RenderReference<float>(scene, formula, kind.width, stopAtPixel)
                         : RenderReference<double>(scene, formula, kind.width, stopAtPixel);
 }
-
-// The window may change lambda between renders; kernels read it at their start.
-class LambdaScope {
-public:
-    explicit LambdaScope(ComplexConstant value) : saved_(LambdaConstant) { LambdaConstant = value; }
-    ~LambdaScope() { LambdaConstant = saved_; }
-
-private:
-    ComplexConstant saved_;
-};
 
 void ExpectSameCalls(const CallCounts& expected, const CallCounts& actual)
 {
@@ -98,7 +65,7 @@ class KernelReferenceTest : public LaneKindTest {};
 TEST_P(KernelReferenceTest, EveryFormulaAndModeMatchesTheReference)
 {
     const LaneKind& kind = GetParam();
-    for (const ReferenceCase& c : kCases) {
+    for (const KernelCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const LambdaScope lambda(c.lambda);
         const Scene scene = SceneOf(c);
@@ -113,7 +80,7 @@ TEST_P(KernelReferenceTest, EveryFormulaAndModeMatchesTheReference)
 TEST(KernelReferenceCases, CoverTheInterestingPaths)
 {
     bool knownInside = false, cameBack = false, escaped = false, inside = false;
-    for (const ReferenceCase& c : kCases) {
+    for (const KernelCase& c : kCases) {
         const LambdaScope lambda(c.lambda);
         const ReferenceRender wide = RenderReference<float>(SceneOf(c), c.formula, 8);
         for (size_t i = 0; i < wide.pixels.size(); ++i) {
@@ -134,7 +101,7 @@ TEST(KernelReferenceCases, CoverTheInterestingPaths)
 TEST_P(KernelReferenceTest, StopsAfterTheGroupInProgress)
 {
     const LaneKind& kind = GetParam();
-    const ReferenceCase& c = kCases[3];
+    const KernelCase& c = kCases[3];
     const Scene scene = SceneOf(c);
     // Mid-row; the very first pixel; the last pixel of row 32, after which no StepProgress
     // may follow.

@@ -9,7 +9,53 @@
 
 #include "LaneKinds.h"
 #include "RecordingClient.h"
+#include "render/LambdaConstant.h"
 #include "render/RenderBand.h"
+
+// Lambda as the window starts with it.
+inline const ComplexConstant kDefaultLambda = {static_cast<double>(0.2f), 1.0};
+
+// One picture of a table: a formula (1..5) over a view, in set or Julia mode, with its
+// iteration limit, colouring and lambda.
+struct KernelCase {
+    const char* name;
+    int formula;
+    double xMin, xMax, yMin, yMax;
+    bool julia;
+    double juliaRe, juliaIm;
+    uint64_t limit;
+    bool linear;
+    ComplexConstant lambda;
+};
+
+// The case's view cut into `columns` x `rowEnd` pixels, of which the kernel renders rows
+// rowStart+1 to rowEnd.
+inline Scene SceneOf(const KernelCase& c, int columns, int rowStart, int rowEnd)
+{
+    Scene scene;
+    scene.view = MakeView(c.xMin, c.xMax, c.yMin, c.yMax, columns, rowEnd);
+    scene.colEnd = columns;
+    scene.rowStart = rowStart;
+    scene.rowEnd = rowEnd;
+    scene.julia = c.julia;
+    scene.juliaRe = c.juliaRe;
+    scene.juliaIm = c.juliaIm;
+    scene.maxIterations = c.limit;
+    scene.linear = c.linear;
+    return scene;
+}
+
+// The window may change lambda between renders; kernels read it at their start.
+class LambdaScope {
+public:
+    explicit LambdaScope(ComplexConstant value) : saved_(LambdaConstant) { LambdaConstant = value; }
+    ~LambdaScope() { LambdaConstant = saved_; }
+    LambdaScope(const LambdaScope&) = delete;
+    LambdaScope& operator=(const LambdaScope&) = delete;
+
+private:
+    ComplexConstant saved_;
+};
 
 // The band a kernel renders for a scene: columns 0 to colEnd, rows rowStart+1 to rowEnd.
 inline RenderBand BandOf(const Scene& scene)

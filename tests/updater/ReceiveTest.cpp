@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "WholeFile.h"
+
 namespace {
 
 std::string TempName(const char* tag)
@@ -17,22 +19,6 @@ std::string TempName(const char* tag)
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     return std::string(temp) + "zorb-" + tag + "-" + std::to_string(GetCurrentProcessId()) + ".bin";
-}
-
-std::string FileText(const std::string& name)
-{
-    std::string text;
-    FILE* f = fopen(name.c_str(), "rb");
-    if (f == nullptr) {
-        return "<no file>";
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
-        text.append(buffer, n);
-    }
-    fclose(f);
-    return text;
 }
 
 TEST(SocketRecvBufferTest, ReservesTheAnnouncedLengthWithinReason)
@@ -100,12 +86,12 @@ TEST(FileWriterTest, CountsEveryByteAcrossOpenAndClose)
     EXPECT_EQ(writer.WriteBytes(std::vector<char>{}), 0);
     // Opening again closes the first file: it is complete on disk and no longer held.
     ASSERT_TRUE(writer.Open(second));
-    EXPECT_EQ(FileText(first), "\nabcd");
+    EXPECT_EQ(ReadWholeFile(first), "\nabcd");
     EXPECT_TRUE(DeleteFileA(first.c_str()));
     EXPECT_EQ(writer.WriteString("z", true), 2);
     writer.Close();
     EXPECT_EQ(writer.GetBytesWritten(), 7);
-    EXPECT_EQ(FileText(second), "z\n");
+    EXPECT_EQ(ReadWholeFile(second), "z\n");
     EXPECT_FALSE(writer.Open(TempName("no\\such\\folder")));
     EXPECT_EQ(writer.GetBytesWritten(), 7);
     DeleteFileA(second.c_str());
@@ -125,7 +111,7 @@ TEST(FileWriterTest, ReceiveFileWriterWritesWhileOpenAndClosesAtTheEnd)
     EXPECT_FALSE(writer.IsOpen());
     writer.OnData("late", 4);
     EXPECT_EQ(writer.GetBytesWritten(), 4);
-    EXPECT_EQ(FileText(name), "body");
+    EXPECT_EQ(ReadWholeFile(name), "body");
     DeleteFileA(name.c_str());
 }
 

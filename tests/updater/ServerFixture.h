@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "WholeFile.h"
+
 inline uint16_t TestServerPort()
 {
     const char* text = getenv("ZORB_TEST_SERVER_PORT");
@@ -40,22 +42,6 @@ inline std::string OwnFileName()
     GetModuleFileNameA(NULL, buffer, sizeof buffer);
     std::string path = buffer;
     return path.substr(path.find_last_of("/\\") + 1);
-}
-
-inline std::string ReadWholeFile(const std::string& name)
-{
-    std::string text;
-    FILE* f = fopen(name.c_str(), "rb");
-    if (f == nullptr) {
-        return "<no file>";
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
-        text.append(buffer, n);
-    }
-    fclose(f);
-    return text;
 }
 
 #define REQUIRE_TEST_SERVER()                                                    \

@@ -6,23 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "WholeFile.h"
 
-std::string Contents(const std::string& name)
-{
-    std::string text;
-    FILE* f = fopen(name.c_str(), "rb");
-    if (f == nullptr) {
-        return "<no file>";
-    }
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) {
-        text.append(buffer, n);
-    }
-    fclose(f);
-    return text;
-}
+namespace {
 
 void Put(const std::string& name, const std::string& text)
 {
@@ -99,12 +85,12 @@ TEST_F(UpdaterCopyTest, AFailedCopyLeavesTheOldProgramWhole)
     CloseHandle(held);
 
     EXPECT_FALSE(copied);
-    EXPECT_EQ(Contents(updater.GetTargetPath()), "OLD PROGRAM");
+    EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), "OLD PROGRAM");
     EXPECT_EQ(StagedFiles(Folder(updater)), stagedBefore);
 
     // Once readable, the same download replaces the program and leaves nothing beside it.
     EXPECT_TRUE(updater.CopyDownloaded(true));
-    EXPECT_EQ(Contents(updater.GetTargetPath()), "NEW PROGRAM");
+    EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), "NEW PROGRAM");
     EXPECT_EQ(StagedFiles(Folder(updater)), stagedBefore);
 }
 
@@ -134,7 +120,7 @@ TEST_F(UpdaterCopyTest, CopiesOnlyADownloadOfTheExpectedSize)
         testing::internal::CaptureStdout();
         EXPECT_EQ(updater.CopyDownloaded(c.force), c.copied) << c.option << (c.force ? " forced" : "");
         testing::internal::GetCapturedStdout();
-        EXPECT_EQ(Contents(updater.GetTargetPath()), c.copied ? "NEW PROGRAM" : "OLD PROGRAM") << c.option;
+        EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), c.copied ? "NEW PROGRAM" : "OLD PROGRAM") << c.option;
     }
 }
 

@@ -1,0 +1,64 @@
+#pragma once
+
+// What every benchmark program shares: its common options, the median of its runs and the
+// bounds of its views. Header only, so the programs that do not link BenchClient use it too.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "render/View.h"
+
+// A view given by its bounds alone; spans and steps are the caller's, which knows the picture.
+inline View ViewBounds(double xMin, double xMax, double yMin, double yMax)
+{
+    View view{};
+    view.xMin = xMin;
+    view.xMax = xMax;
+    view.yMin = yMin;
+    view.yMax = yMax;
+    return view;
+}
+
+// The view with the spans and steps of a width x height picture, as the window works them out.
+inline View WithSteps(View view, int width, int height)
+{
+    view.spanX = view.xMax - view.xMin;
+    view.spanY = view.yMax - view.yMin;
+    view.stepX = view.spanX / width;
+    view.stepY = view.spanY / height;
+    return view;
+}
+
+inline double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+struct BenchOptions {
+    int runs;
+    bool raw = false; // one line per run, for scripts/bench.sh to set against another build's runs
+};
+
+// Reads --runs N and --raw; hands every other argument to `other(option, argc, argv, &i)`, which
+// answers whether it took it (and moves i past any value it read). On an unknown option prints
+// `usage` and answers false.
+template <class Other>
+bool ReadBenchOptions(int argc, char** argv, const char* usage, BenchOptions* options, Other other)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--runs" && i + 1 < argc) {
+            options->runs = std::max(1, std::atoi(argv[++i]));
+        } else if (option == "--raw") {
+            options->raw = true;
+        } else if (!other(option, argc, argv, &i)) {
+            std::fprintf(stderr, "usage: %s %s\n", argv[0], usage);
+            return false;
+        }
+    }
+    return true;
+}
