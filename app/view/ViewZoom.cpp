@@ -71,20 +71,25 @@ SelectionBox MakeSelectionBox(ImagePoint start, ImagePoint end, bool keepProport
     return box;
 }
 
+View WithOrderedBounds(View view)
+{
+    if (view.yMax < view.yMin) {
+        const double t = view.yMax;
+        view.yMax = view.yMin;
+        view.yMin = t;
+    }
+    if (view.xMin > view.xMax) {
+        const double t = view.xMin;
+        view.xMin = view.xMax;
+        view.xMax = t;
+    }
+    return view;
+}
+
 View SelectionView(const View& view, const SelectionBox& box, bool keepProportions, int width,
                    int height)
 {
-    View v = view;
-    if (v.yMax < v.yMin) {
-        const double t = v.yMax;
-        v.yMax = v.yMin;
-        v.yMin = t;
-    }
-    if (v.xMin > v.xMax) {
-        const double t = v.xMin;
-        v.xMin = v.xMax;
-        v.xMax = t;
-    }
+    View v = WithOrderedBounds(view);
     v.UpdateSpans();
     if (keepProportions) {
         v = FixViewAspect(v, width, height);

@@ -30,5 +30,9 @@ SelectionBox MakeSelectionBox(ImagePoint start, ImagePoint end, bool keepProport
 View SelectionView(const View& view, const SelectionBox& box, bool keepProportions, int width,
                    int height);
 
+// The view with xMin <= xMax and yMin <= yMax: a co-ordinates file or a drag may give them
+// either way round. Spans and steps are left as they are.
+View WithOrderedBounds(View view);
+
 // The mean magnification of both axes, for the adaptive iteration limit.
 double SelectionMagnification(const SelectionBox& box, int width, int height);

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/dialogs/FileDialog.h"
+#include "app/files/BitmapFile.h"
 #include "app/resources/resource.h"
 
 namespace {
@@ -29,17 +30,7 @@ BitmapInfo256* NewBitmapInfo(int width, int height, int* stride)
     if (info == nullptr) {
         return nullptr;
     }
-    *stride = (width + 3) & ~3;
-    BITMAPINFOHEADER& h = info->header;
-    h.biSize = sizeof(BITMAPINFOHEADER);
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = 8;
-    h.biCompression = BI_RGB;
-    h.biSizeImage = static_cast<DWORD>(height) * static_cast<DWORD>(*stride);
-    h.biClrUsed = 256;
-    h.biClrImportant = 256;
+    *stride = InitBitmapInfoHeader(info->header, width, height);
     return info;
 }
 

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/resources/resource.h"
+#include "app/view/ViewZoom.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -69,16 +70,7 @@ void ZorbGUI::StartRender()
     renderDue = 0;
     SetRenderRunning(true);
 
-    if (view.yMax < view.yMin) {
-        const double y = view.yMax;
-        view.yMax = view.yMin;
-        view.yMin = y;
-    }
-    if (view.xMin > view.xMax) {
-        const double x = view.xMin;
-        view.xMin = view.xMax;
-        view.xMax = x;
-    }
+    view = WithOrderedBounds(view);
     if (wheelPending) {
         return; // the wheel commit asks for the redraw
     }
