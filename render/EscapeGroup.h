@@ -37,6 +37,27 @@ ZORB_KERNEL_INLINE void Renew(Lane& lane)
 }
 
 template <class Lane, class = void>
+struct CanKeepInMemory : std::false_type {};
+template <class Lane>
+struct CanKeepInMemory<Lane, std::void_t<decltype(Lane::KeepInMemory(std::declval<Lane&>()))>> : std::true_type {};
+
+// Leaves a loop-invariant value in memory, to be read by the operation that uses it, where the
+// registers are wanted for loop state.
+template <class Lane>
+ZORB_KERNEL_INLINE void KeepInMemory(Lane& lane)
+{
+    if constexpr (CanKeepInMemory<Lane>::value) {
+        Lane::KeepInMemory(lane);
+    }
+}
+
+template <class Formula, class Lane, class = void>
+struct HasSquareLoop : std::false_type {};
+template <class Formula, class Lane>
+struct HasSquareLoop<Formula, Lane, std::void_t<decltype(Formula::kSquareStep), decltype(&Lane::SquareLoopThree)>>
+    : std::bool_constant<Formula::kSquareStep> {};
+
+template <class Lane, class = void>
 struct HasTally : std::false_type {};
 template <class Lane>
 struct HasTally<Lane, std::void_t<decltype(Lane::TallyStart())>> : std::true_type {};
@@ -90,6 +111,7 @@ public:
         Lane::TallyAddTo(tally_, totals_);
     }
     ZORB_KERNEL_INLINE void Renew() { ZORB_KERNEL_NAMESPACE::Renew(tally_); }
+    ZORB_KERNEL_INLINE Lane& Tally() { return tally_; }
     ZORB_KERNEL_INLINE void Store(Count* out) const
     {
         Lane::TallyStore(tally_, out);
@@ -104,6 +126,37 @@ private:
     Lane tally_ = Lane::TallyStart();
     bool stretched_ = false;
     Count totals_[Lane::kWidth] = {};
+};
+
+// What a finished group hands to the client: its counts and last |z|^2, or that it is known
+// to lie inside.
+template <class Lane>
+struct GroupResult {
+    using E = typename Lane::Element;
+    using Count = typename Lane::Count;
+
+    Count counts[Lane::kWidth];
+    E last[Lane::kWidth];
+    Count limit = 0;
+    bool knownInside = false;
+    bool done = false;
+
+    // Colour index and smooth value of the first `reported` lanes.
+    ZORB_KERNEL_INLINE void Colour(int reported, IRenderCallbackInterface* client, uint8_t* indexes, float* smooth) const
+    {
+        if (knownInside) {
+            for (int k = 0; k < reported; ++k) {
+                indexes[k] = kInsideColourIndex;
+                smooth[k] = 0.0f;
+            }
+            return;
+        }
+        const ColourIndexFromCount<Count> toIndex(limit, client);
+        for (int k = 0; k < reported; ++k) {
+            indexes[k] = toIndex(counts[k]);
+            smooth[k] = indexes[k] == kInsideColourIndex ? 0.0f : static_cast<float>(last[k]);
+        }
+    }
 };
 
 // One group of adjacent pixels of a row on its way through the escape loop. Lanes that have
@@ -195,25 +248,36 @@ struct EscapeGroup {
         return false;
     }
 
+    // True when the group is done after a run that stopped; otherwise it is set up to go on.
+    // Unlike Finished, a group stopped in mid-stretch keeps its tally.
+    ZORB_KERNEL_INLINE bool Settle()
+    {
+        if (escaped || steps >= limit) {
+            return true;
+        }
+        if (steps >= stretchEnd) {
+            count.EndStretch();
+            stretchEnd = StretchEnd();
+        }
+        return false;
+    }
+
+    ZORB_KERNEL_INLINE void Save(GroupResult<Lane>& out) const
+    {
+        out.knownInside = knownInside;
+        out.limit = limit;
+        if (!knownInside) {
+            count.Store(out.counts);
+            last.Store(out.last);
+        }
+    }
+
     // Colour index and smooth value of the first `reported` lanes.
     ZORB_KERNEL_INLINE void Colour(int reported, IRenderCallbackInterface* client, uint8_t* indexes, float* smooth) const
     {
-        if (knownInside) {
-            for (int k = 0; k < reported; ++k) {
-                indexes[k] = kInsideColourIndex;
-                smooth[k] = 0.0f;
-            }
-            return;
-        }
-        Count countValues[Lane::kWidth];
-        E lastValues[Lane::kWidth];
-        count.Store(countValues);
-        last.Store(lastValues);
-        const ColourIndexFromCount<Count> toIndex(limit, client);
-        for (int k = 0; k < reported; ++k) {
-            indexes[k] = toIndex(countValues[k]);
-            smooth[k] = indexes[k] == kInsideColourIndex ? 0.0f : static_cast<float>(lastValues[k]);
-        }
+        GroupResult<Lane> result;
+        Save(result);
+        result.Colour(reported, client, indexes, smooth);
     }
 };
 
@@ -265,6 +329,179 @@ ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula
     }
     RunGroup(formula, a, aRunning);
     RunGroup(formula, b, bRunning);
+}
+
+// The lockstep runs below serve a row whose groups are handed out one after another: each
+// group keeps its own step count, and a run lasts until one of its groups escapes, reaches its
+// limit or the end of its stretch; then Settle tells which are done. A run works on a copy of
+// what its loop changes, taken and given back member by member: the held groups are reached
+// from the row's bookkeeping and would otherwise stay in memory. Lanes with a tally only.
+template <class Formula, class Lane>
+struct GroupInFlight {
+    using Count = typename Lane::Count;
+
+    OrbitState<Lane> orbit;
+    Lane last;
+    Lane tally;
+
+    ZORB_KERNEL_INLINE explicit GroupInFlight(EscapeGroup<Formula, Lane>& group)
+    {
+        orbit.cRe = group.orbit.cRe;
+        orbit.cIm = group.orbit.cIm;
+        orbit.zRe = group.orbit.zRe;
+        orbit.zIm = group.orbit.zIm;
+        last = group.last;
+        tally = group.count.Tally();
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.zRe);
+        ZORB_KERNEL_NAMESPACE::Renew(orbit.zIm);
+        ZORB_KERNEL_NAMESPACE::Renew(last);
+        ZORB_KERNEL_NAMESPACE::Renew(tally);
+    }
+    // The group's end of the run: `steps` more formula steps, escaped when its last test failed.
+    ZORB_KERNEL_INLINE void GiveBack(EscapeGroup<Formula, Lane>& group, Count steps, bool inside) const
+    {
+        group.orbit.zRe = orbit.zRe;
+        group.orbit.zIm = orbit.zIm;
+        group.last = last;
+        group.count.Tally() = tally;
+        group.steps = static_cast<Count>(group.steps + steps);
+        group.escaped = !inside;
+    }
+    // Points read from the held group where they are used, so that they take no register.
+    ZORB_KERNEL_INLINE void PointsFrom(EscapeGroup<Formula, Lane>& group)
+    {
+        KeepInMemory(group.orbit.cRe);
+        KeepInMemory(group.orbit.cIm);
+        orbit.cRe = group.orbit.cRe;
+        orbit.cIm = group.orbit.cIm;
+    }
+    ZORB_KERNEL_INLINE bool Test()
+    {
+        orbit.zReSq = orbit.zRe * orbit.zRe;
+        orbit.zImSq = orbit.zIm * orbit.zIm;
+        const Lane sizeSq = orbit.zReSq + orbit.zImSq;
+        Lane::Select(tally, last, sizeSq);
+        return Lane::TallyInside(sizeSq, tally);
+    }
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
+    {
+        formula.Iterate(orbit);
+        orbit.zRe = orbit.zReNext;
+    }
+};
+
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE typename Lane::Count StepsLeftInStretch(const EscapeGroup<Formula, Lane>& group)
+{
+    return static_cast<typename Lane::Count>(group.stretchEnd - group.steps);
+}
+
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void RunAlone(const Formula& formula, EscapeGroup<Formula, Lane>& heldA)
+{
+    using Count = typename Lane::Count;
+    GroupInFlight<Formula, Lane> a(heldA);
+    const Count end = StepsLeftInStretch(heldA);
+    Count steps = 0;
+    for (;;) {
+        const bool aInside = a.Test();
+        if (!aInside) {
+            a.GiveBack(heldA, steps, false);
+            return;
+        }
+        a.Iterate(formula);
+        if (++steps == end) {
+            a.GiveBack(heldA, steps, true);
+            return;
+        }
+    }
+}
+
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB)
+{
+    using Count = typename Lane::Count;
+    GroupInFlight<Formula, Lane> a(heldA);
+    GroupInFlight<Formula, Lane> b(heldB);
+    Count end = StepsLeftInStretch(heldA);
+    end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
+    Count steps = 0;
+    for (;;) {
+        // A group whose test fails is finished; the step it still makes is never looked at.
+        const bool aInside = a.Test();
+        a.Iterate(formula);
+        const bool bInside = b.Test();
+        b.Iterate(formula);
+        if (!(aInside & bInside)) {
+            a.GiveBack(heldA, steps + aInside, aInside);
+            b.GiveBack(heldB, steps + bInside, bInside);
+            return;
+        }
+        if (++steps == end) {
+            a.GiveBack(heldA, steps, true);
+            b.GiveBack(heldB, steps, true);
+            return;
+        }
+    }
+}
+
+// Three groups in flight: the formula step's latency is then hidden where two groups leave
+// the processor idle. Their points are read from memory at every step, so that the three
+// orbits, tallies and last values stay in registers.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void RunThree(const Formula& formula, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB,
+                                 EscapeGroup<Formula, Lane>& heldC)
+{
+    using Count = typename Lane::Count;
+    GroupInFlight<Formula, Lane> a(heldA);
+    GroupInFlight<Formula, Lane> b(heldB);
+    GroupInFlight<Formula, Lane> c(heldC);
+    if constexpr (HasSquareLoop<Formula, Lane>::value) {
+        Count end = StepsLeftInStretch(heldA);
+        end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
+        end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
+        const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
+                                heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
+        uint64_t made = 0;
+        const int failed = Lane::SquareLoopThree(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
+                                                 b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
+        // The groups before the one whose test failed made one more step; the ones after it
+        // have not been tested at the step it failed and go on from there.
+        // At the end of the stretch (3) all three made `made` steps.
+        const Count steps = static_cast<Count>(made);
+        const int ahead = failed == 3 ? 0 : failed;
+        a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
+        b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
+        c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);
+        return;
+    }
+    Count end = StepsLeftInStretch(heldA);
+    end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
+    end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
+    Count steps = 0;
+    for (;;) {
+        a.PointsFrom(heldA);
+        b.PointsFrom(heldB);
+        c.PointsFrom(heldC);
+        const bool aInside = a.Test();
+        a.Iterate(formula);
+        const bool bInside = b.Test();
+        b.Iterate(formula);
+        const bool cInside = c.Test();
+        c.Iterate(formula);
+        if (!(aInside & bInside & cInside)) {
+            a.GiveBack(heldA, steps + aInside, aInside);
+            b.GiveBack(heldB, steps + bInside, bInside);
+            c.GiveBack(heldC, steps + cInside, cInside);
+            return;
+        }
+        if (++steps == end) {
+            a.GiveBack(heldA, steps, true);
+            b.GiveBack(heldB, steps, true);
+            c.GiveBack(heldC, steps, true);
+            return;
+        }
+    }
 }
 
 } // namespace ZORB_KERNEL_NAMESPACE

@@ -55,6 +55,9 @@ class Power2Formula {
     using E = typename Lane::Element;
 
 public:
+    // Lanes may run this formula's loop from their own code (SquareLoopThree).
+    static constexpr bool kSquareStep = true;
+
     static void Init() {}
     static void InitZ(OrbitState<Lane>&) {}
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "render/EscapeGroup.h"
 #include "render/FormulaPolicies.h"
@@ -14,8 +16,124 @@
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
 #define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
+#ifdef ZORB_THIRD_EVERYWHERE
+#define ZORB_USE_THIRD_PLACE(chosen) true
+#else
+#define ZORB_USE_THIRD_PLACE(chosen) (chosen)
+#endif
 
 namespace ZORB_KERNEL_NAMESPACE {
+
+// The rows of a band with three groups of a row in flight. A group that finishes gives its
+// place to the next group of the row, so that the groups' different lengths leave no place
+// idle until the row runs out; finished groups are reported in column order, each followed by
+// the stop check, and every finish checks the flag as well.
+template <class Formula, class Lane, class Begin, class Report>
+ZORB_KERNEL_INLINE void RenderRowsThreeInFlight(const RenderBand* band, IRenderCallbackInterface* client, const Formula& formula, Lane rowValue,
+                                                const Lane rowStep, const typename Lane::Element columnStart,
+                                                const Lane offsets, const Lane groupStep, Begin& begin, Report& report)
+{
+    constexpr int kWidth = Lane::kWidth;
+    using Group = EscapeGroup<Formula, Lane>;
+    // The third place only where the lane runs three groups' steps from its own code: the
+    // compiler's allocation of three groups spills their tallies.
+    constexpr bool kUseThird = ZORB_USE_THIRD_PLACE((HasSquareLoop<Formula, Lane>::value));
+    const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
+    std::vector<GroupResult<Lane>> results(static_cast<size_t>(groupsPerRow));
+
+    for (int32_t y = band->rowEnd; y > band->rowStart; --y) {
+        const Lane row(rowValue);
+        Lane column = Lane(columnStart) + offsets;
+        for (GroupResult<Lane>& result : results) {
+            result.done = false;
+        }
+        int32_t next = 0;
+        int32_t reported = 0;
+        // Records a finished group and reports the row's groups that are ready, in order;
+        // false once the render has been stopped.
+        auto finish = [&](const Group& group, int32_t n) ZORB_KERNEL_INLINE_LAMBDA {
+            group.Save(results[static_cast<size_t>(n)]);
+            results[static_cast<size_t>(n)].done = true;
+            while (reported < groupsPerRow && results[static_cast<size_t>(reported)].done) {
+                if (!report(results[static_cast<size_t>(reported)], band->colStart + reported * kWidth, y)) {
+                    return false;
+                }
+                ++reported;
+            }
+            return Lane::IsRenderRunning();
+        };
+        // Puts the row's next group that needs iterating in the place; groups settled at their
+        // start are finished on the way. False once the render has been stopped.
+        auto refill = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
+            active = false;
+            while (next < groupsPerRow) {
+                n = next++;
+                group = Group();
+                const bool running = begin(group, band->colStart + n * kWidth, y, column, row);
+                column += groupStep;
+                if (running) {
+                    active = true;
+                    return true;
+                }
+                if (!finish(group, n)) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        auto settle = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
+            if (!active || !group.Settle()) {
+                return true;
+            }
+            return finish(group, n) && refill(group, n, active);
+        };
+
+        Group a, b, c;
+        int32_t na = 0, nb = 0, nc = 0;
+        bool aActive = false, bActive = false, cActive = false;
+        if (!refill(a, na, aActive) || !refill(b, nb, bActive) || (kUseThird && !refill(c, nc, cActive))) {
+            return;
+        }
+        for (;;) {
+            // The places in use come first, so that fewer groups run in the first places.
+            if (!aActive && cActive) {
+                std::swap(a, c);
+                std::swap(na, nc);
+                std::swap(aActive, cActive);
+            }
+            if (!aActive && bActive) {
+                std::swap(a, b);
+                std::swap(na, nb);
+                std::swap(aActive, bActive);
+            }
+            if (!bActive && cActive) {
+                std::swap(b, c);
+                std::swap(nb, nc);
+                std::swap(bActive, cActive);
+            }
+            if (cActive) {
+                RunThree(formula, a, b, c);
+            } else if (bActive) {
+                RunTwo(formula, a, b);
+            } else if (aActive) {
+                RunAlone(formula, a);
+            } else {
+                break;
+            }
+            if (!settle(a, na, aActive) || !settle(b, nb, bActive) || !settle(c, nc, cActive)) {
+                return;
+            }
+        }
+
+        rowValue -= rowStep;
+        if ((y & 15) == 0) {
+            client->StepProgress();
+        }
+        if (!Lane::IsRenderRunning()) {
+            return;
+        }
+    }
+}
 
 // Renders one band, bottom row first. Pixel (x, y) stands for (xMin + x*stepX, y*stepY - yMax).
 // Set mode builds the points by accumulation in the element type; Julia mode computes the
@@ -53,6 +171,9 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     // groups' state: not around the exponential's library calls, nor in the eight vector
     // registers of 32-bit code.
     constexpr bool kPairs = kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
+    // Three groups at a time where a lane's loop state takes four registers (the tally lanes,
+    // with the points read from memory), so that three fit the sixteen of 64-bit code.
+    constexpr bool kThreeInFlight = kPairs && HasTally<Lane>::value && CanKeepInMemory<Lane>::value;
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
     // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
     // pixel at the constant.
@@ -73,7 +194,7 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     };
     // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
     // has been stopped.
-    auto report = [&](const Group& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
+    auto report = [&](const auto& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
         const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
         uint8_t indexes[kWidth];
         float smooth[kWidth];
@@ -85,6 +206,10 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     };
 
     if (!Lane::IsRenderRunning()) {
+        return;
+    }
+    if constexpr (kThreeInFlight) {
+        RenderRowsThreeInFlight(band, client, formula, rowValue, rowStep, columnStart, offsets, groupStep, begin, report);
         return;
     }
     for (int32_t y = band->rowEnd; y > band->rowStart; --y) {
