@@ -36,21 +36,6 @@ ZORB_KERNEL_INLINE void Renew(Lane& lane)
     }
 }
 
-template <class Lane, class = void>
-struct CanKeepInMemory : std::false_type {};
-template <class Lane>
-struct CanKeepInMemory<Lane, std::void_t<decltype(Lane::KeepInMemory(std::declval<Lane&>()))>> : std::true_type {};
-
-// Leaves a loop-invariant value in memory, to be read by the operation that uses it, where the
-// registers are wanted for loop state.
-template <class Lane>
-ZORB_KERNEL_INLINE void KeepInMemory(Lane& lane)
-{
-    if constexpr (CanKeepInMemory<Lane>::value) {
-        Lane::KeepInMemory(lane);
-    }
-}
-
 template <class Formula, class Lane, class = void>
 struct HasSquareLoop : std::false_type {};
 template <class Formula, class Lane>
@@ -367,14 +352,6 @@ struct GroupInFlight {
         group.steps = static_cast<Count>(group.steps + steps);
         group.escaped = !inside;
     }
-    // Points read from the held group where they are used, so that they take no register.
-    ZORB_KERNEL_INLINE void PointsFrom(EscapeGroup<Formula, Lane>& group)
-    {
-        KeepInMemory(group.orbit.cRe);
-        KeepInMemory(group.orbit.cIm);
-        orbit.cRe = group.orbit.cRe;
-        orbit.cIm = group.orbit.cIm;
-    }
     ZORB_KERNEL_INLINE bool Test()
     {
         orbit.zReSq = orbit.zRe * orbit.zRe;
@@ -446,62 +423,35 @@ ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, EscapeGroup<Formula, Lane
 }
 
 // Three groups in flight: the formula step's latency is then hidden where two groups leave
-// the processor idle. Their points are read from memory at every step, so that the three
-// orbits, tallies and last values stay in registers.
+// the processor idle. Only where the lane runs the formula's steps from its own code: three
+// groups' orbits, tallies and last values fill twelve of the sixteen registers, and the
+// compiler's own allocation spills the tallies, which puts a store and a reload on their chain.
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE void RunThree(const Formula& formula, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB,
+ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB,
                                  EscapeGroup<Formula, Lane>& heldC)
 {
+    static_assert(HasSquareLoop<Formula, Lane>::value, "three groups only with the lane's own loop");
     using Count = typename Lane::Count;
     GroupInFlight<Formula, Lane> a(heldA);
     GroupInFlight<Formula, Lane> b(heldB);
     GroupInFlight<Formula, Lane> c(heldC);
-    if constexpr (HasSquareLoop<Formula, Lane>::value) {
-        Count end = StepsLeftInStretch(heldA);
-        end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
-        end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
-        const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
-                                heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
-        uint64_t made = 0;
-        const int failed = Lane::SquareLoopThree(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
-                                                 b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
-        // The groups before the one whose test failed made one more step; the ones after it
-        // have not been tested at the step it failed and go on from there.
-        // At the end of the stretch (3) all three made `made` steps.
-        const Count steps = static_cast<Count>(made);
-        const int ahead = failed == 3 ? 0 : failed;
-        a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
-        b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
-        c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);
-        return;
-    }
     Count end = StepsLeftInStretch(heldA);
     end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
     end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
-    Count steps = 0;
-    for (;;) {
-        a.PointsFrom(heldA);
-        b.PointsFrom(heldB);
-        c.PointsFrom(heldC);
-        const bool aInside = a.Test();
-        a.Iterate(formula);
-        const bool bInside = b.Test();
-        b.Iterate(formula);
-        const bool cInside = c.Test();
-        c.Iterate(formula);
-        if (!(aInside & bInside & cInside)) {
-            a.GiveBack(heldA, steps + aInside, aInside);
-            b.GiveBack(heldB, steps + bInside, bInside);
-            c.GiveBack(heldC, steps + cInside, cInside);
-            return;
-        }
-        if (++steps == end) {
-            a.GiveBack(heldA, steps, true);
-            b.GiveBack(heldB, steps, true);
-            c.GiveBack(heldC, steps, true);
-            return;
-        }
-    }
+    // The points are read from memory at every step, so that they take no register.
+    const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
+                            heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
+    uint64_t made = 0;
+    const int failed = Lane::SquareLoopThree(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
+                                             b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
+    // At the end of the stretch (3) all three made `made` steps. Otherwise the groups before
+    // the one whose test failed made one more; the ones after it were not tested at that step
+    // and go on from there.
+    const Count steps = static_cast<Count>(made);
+    const int ahead = failed == 3 ? 0 : failed;
+    a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
+    b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
+    c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);
 }
 
 } // namespace ZORB_KERNEL_NAMESPACE

@@ -16,28 +16,23 @@
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
 #define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
-#ifdef ZORB_THIRD_EVERYWHERE
-#define ZORB_USE_THIRD_PLACE(chosen) true
-#else
-#define ZORB_USE_THIRD_PLACE(chosen) (chosen)
-#endif
 
 namespace ZORB_KERNEL_NAMESPACE {
 
-// The rows of a band with three groups of a row in flight. A group that finishes gives its
-// place to the next group of the row, so that the groups' different lengths leave no place
-// idle until the row runs out; finished groups are reported in column order, each followed by
-// the stop check, and every finish checks the flag as well.
+// The rows of a band with two or three groups of a row in flight. A group that finishes gives
+// its place to the next group of the row, so that the groups' different lengths leave no place
+// idle until the row runs out (pairs that start and end together wait for the longer one);
+// finished groups are reported in column order, each followed by the stop check, and every
+// finish checks the flag as well.
 template <class Formula, class Lane, class Begin, class Report>
-ZORB_KERNEL_INLINE void RenderRowsThreeInFlight(const RenderBand* band, IRenderCallbackInterface* client, const Formula& formula, Lane rowValue,
+ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRenderCallbackInterface* client, const Formula& formula, Lane rowValue,
                                                 const Lane rowStep, const typename Lane::Element columnStart,
                                                 const Lane offsets, const Lane groupStep, Begin& begin, Report& report)
 {
     constexpr int kWidth = Lane::kWidth;
     using Group = EscapeGroup<Formula, Lane>;
-    // The third place only where the lane runs three groups' steps from its own code: the
-    // compiler's allocation of three groups spills their tallies.
-    constexpr bool kUseThird = ZORB_USE_THIRD_PLACE((HasSquareLoop<Formula, Lane>::value));
+    // The third place only where the lane runs three groups' steps from its own code.
+    constexpr bool kUseThird = HasSquareLoop<Formula, Lane>::value;
     const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
     std::vector<GroupResult<Lane>> results(static_cast<size_t>(groupsPerRow));
 
@@ -112,7 +107,9 @@ ZORB_KERNEL_INLINE void RenderRowsThreeInFlight(const RenderBand* band, IRenderC
                 std::swap(bActive, cActive);
             }
             if (cActive) {
-                RunThree(formula, a, b, c);
+                if constexpr (kUseThird) {
+                    RunThree(formula, a, b, c);
+                }
             } else if (bActive) {
                 RunTwo(formula, a, b);
             } else if (aActive) {
@@ -171,9 +168,9 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     // groups' state: not around the exponential's library calls, nor in the eight vector
     // registers of 32-bit code.
     constexpr bool kPairs = kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
-    // Three groups at a time where a lane's loop state takes four registers (the tally lanes,
-    // with the points read from memory), so that three fit the sixteen of 64-bit code.
-    constexpr bool kThreeInFlight = kPairs && HasTally<Lane>::value && CanKeepInMemory<Lane>::value;
+    // Places that take the row's next group as one finishes, where the group's loop state is
+    // small enough (the tally lanes) that copies of it for the run stay in registers.
+    constexpr bool kGroupsInFlight = kPairs && HasTally<Lane>::value;
     // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
     // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
     // pixel at the constant.
@@ -208,8 +205,8 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     if (!Lane::IsRenderRunning()) {
         return;
     }
-    if constexpr (kThreeInFlight) {
-        RenderRowsThreeInFlight(band, client, formula, rowValue, rowStep, columnStart, offsets, groupStep, begin, report);
+    if constexpr (kGroupsInFlight) {
+        RenderRowsGroupsInFlight(band, client, formula, rowValue, rowStep, columnStart, offsets, groupStep, begin, report);
         return;
     }
     for (int32_t y = band->rowEnd; y > band->rowStart; --y) {

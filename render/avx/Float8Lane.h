@@ -112,10 +112,6 @@ public:
     // group would otherwise be given a stack slot for the whole loop that follows the calls.
     static void Renew(Float8Lane& lane) { __asm__("" : "+x"(lane.value_)); }
 
-    // Makes the value one that lives in memory and may have changed there: the loop reads it
-    // again where it is used, as an operand from memory, and it takes no register.
-    static void KeepInMemory(Float8Lane& lane) { __asm__("" : "+m"(lane.value_)); }
-
     // Three groups' z^2 + c steps with their escape tests, registers allotted by hand.
     ZORB_SQUARE_LOOP_THREE("ps", Float8Lane)
 

@@ -167,6 +167,31 @@ TEST_P(KernelPixelTest, LanesTakingTurnsInsideAreCountedExactlyOverMillionsOfSte
     }
 }
 
+// Julia mode with c = 0 from points inside the unit circle: every orbit falls to 0 and stays
+// inside. Three groups of a row run side by side for more steps than a float counts exactly;
+// each count must reach the limit, so every pixel comes out inside.
+TEST_P(KernelPixelTest, GroupsSideBySideInsideForMillionsOfStepsStayInside)
+{
+    const LaneKind& kind = GetParam();
+    constexpr uint64_t kLimit = (uint64_t(1) << 24) + 3;
+    const int columns = 3 * kind.width;
+    Scene scene;
+    scene.view = MakeView(-0.5, 0.5, -0.5, 0.5, columns, 2);
+    scene.colEnd = columns;
+    scene.rowStart = 0;
+    scene.rowEnd = 1;
+    scene.julia = true;
+    scene.maxIterations = kLimit;
+    const RecordingClient client = RunKernel(kind.Kernel(2), scene);
+    ASSERT_EQ(client.events.size(), static_cast<size_t>(columns));
+    for (int x = 0; x < columns; ++x) {
+        SCOPED_TRACE(x);
+        EXPECT_EQ(client.events[x].x, static_cast<uint32_t>(x));
+        EXPECT_EQ(client.events[x].index, 255);
+        EXPECT_EQ(client.events[x].smooth, 0.0f);
+    }
+}
+
 ZORB_INSTANTIATE_FOR_LANE_KINDS(KernelPixelTest);
 
 } // namespace
