@@ -164,6 +164,21 @@ struct EscapeGroup {
     bool knownInside = false;
     bool escaped = false;
 
+    // Makes the group a new one, member by member: as one assignment of a new group the
+    // compiler clears and copies the whole object with string instructions, slow to start.
+    ZORB_KERNEL_INLINE void Reset()
+    {
+        orbit.zRe = Lane();
+        orbit.zIm = Lane();
+        count = EscapeCount<Lane>();
+        last = Lane();
+        limit = 0;
+        steps = 0;
+        stretchEnd = 0;
+        knownInside = false;
+        escaped = false;
+    }
+
     // Settles the group by the known-inside test, or asks for the limit it is to run to.
     // False when there is nothing to iterate.
     ZORB_KERNEL_INLINE bool Begin(const Formula& formula, bool julia, IRenderCallbackInterface* client)

@@ -63,7 +63,7 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
             active = false;
             while (next < groupsPerRow) {
                 n = next++;
-                group = Group();
+                group.Reset();
                 const bool running = begin(group, band->colStart + n * kWidth, y, column, row);
                 column += groupStep;
                 if (running) {
