@@ -1,27 +1,29 @@
 #pragma once
 
-// The z^2 + c loop of three groups written out for the 256-bit lanes. With three groups'
-// orbits, tallies and last values in twelve registers, four are left for the step's values:
-// the compiler's own allocation spills the tallies and puts a store and a reload on their
-// chain. Each line does what the lane operations of one group's Test and Iterate do, in their
-// order and with their operand order (a op b is "vop b, a"), so every value rounds alike.
+// The z^2 + c loop of three groups written out for the 256-bit lanes. Three groups' orbits,
+// tallies and last values take twelve registers; three more hold the step's values and the
+// last the sign mask. The compiler's own allocation spills the tallies and puts a store and a
+// reload on their chain. Each line does what the lane operations of one group's Test and
+// Iterate do, with their operand order (a op b is "vop b, a"), so every value rounds alike;
+// x^2 - y^2 is formed before the tally's operations, which do not touch it, to free a register.
+// The magnitude mask of the tally is the sign mask's complement (vandn).
 //
 // S is the instruction suffix ("ps" or "pd"). X, Y, LAST, TALLY name the group's operands;
 // C is its points' offset in the points block; EXIT the label taken when its test fails. The
-// constants block holds the bound, the sign mask, one and the magnitude mask, 32 bytes each.
+// constants block holds the bound, the sign mask and one, 32 bytes each.
 #define ZORB_SQUARE_STEP(S, X, Y, LAST, TALLY, C, EXIT)                                                       \
     "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                              \
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                              \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                                \
+    "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                                \
     "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                                       \
     "vcmp" S " $0x11, (%[constants]), %%ymm14, %%ymm14\n\t"                                                  \
-    "vor" S " 32(%[constants]), %[" TALLY "], %%ymm15\n\t"                                                   \
-    "vsub" S " 64(%[constants]), %%ymm15, %%ymm15\n\t"                                                       \
-    "vand" S " 96(%[constants]), %[" TALLY "], %[" TALLY "]\n\t"                                             \
-    "vblendv" S " %%ymm14, %%ymm15, %[" TALLY "], %[" TALLY "]\n\t"                                          \
+    "vor" S " %%ymm15, %[" TALLY "], %%ymm13\n\t"                                                            \
+    "vsub" S " 64(%[constants]), %%ymm13, %%ymm13\n\t"                                                       \
+    "vandn" S " %[" TALLY "], %%ymm15, %[" TALLY "]\n\t"                                                     \
+    "vblendv" S " %%ymm14, %%ymm13, %[" TALLY "], %[" TALLY "]\n\t"                                          \
     "vtest" S " %%ymm14, %%ymm14\n\t"                                                                        \
     "jz " EXIT "\n\t"                                                                                        \
-    "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                                \
     "vadd" S " %[" X "], %[" X "], %%ymm13\n\t"                                                              \
     "vadd" S " " #C "(%[points]), %%ymm12, %[" X "]\n\t"                                                     \
     "vmul" S " %[" Y "], %%ymm13, %%ymm13\n\t"                                                               \
@@ -38,6 +40,7 @@
         int which;                                                                                            \
         uint64_t made;                                                                                        \
         __asm__("xor %k[made], %k[made]\n\t"                                                                  \
+                "vmovups 32(%[constants]), %%ymm15\n\t"                                                                  \
                 ".p2align 4\n"                                                                                \
                 "1:\n\t"                                                                                      \
                 ZORB_SQUARE_STEP(S, "xa", "ya", "lasta", "tallya", 0, "2f")                                   \
