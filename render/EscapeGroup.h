@@ -36,11 +36,13 @@ ZORB_KERNEL_INLINE void Renew(Lane& lane)
     }
 }
 
+// Whether the lane runs the formula's loop for three groups from its own code.
 template <class Formula, class Lane, class = void>
-struct HasSquareLoop : std::false_type {};
+struct HasPowerLoop : std::false_type {};
 template <class Formula, class Lane>
-struct HasSquareLoop<Formula, Lane, std::void_t<decltype(Formula::kSquareStep), decltype(&Lane::SquareLoopThree)>>
-    : std::bool_constant<Formula::kSquareStep> {};
+struct HasPowerLoop<Formula, Lane,
+                    std::void_t<decltype(Formula::kPower), decltype(&Lane::template PowerLoopThree<Formula::kPower>)>>
+    : std::true_type {};
 
 template <class Lane, class = void>
 struct HasTally : std::false_type {};
@@ -445,7 +447,7 @@ template <class Formula, class Lane>
 ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB,
                                  EscapeGroup<Formula, Lane>& heldC)
 {
-    static_assert(HasSquareLoop<Formula, Lane>::value, "three groups only with the lane's own loop");
+    static_assert(HasPowerLoop<Formula, Lane>::value, "three groups only with the lane's own loop");
     using Count = typename Lane::Count;
     GroupInFlight<Formula, Lane> a(heldA);
     GroupInFlight<Formula, Lane> b(heldB);
@@ -457,7 +459,7 @@ ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& hel
     const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
                             heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
     uint64_t made = 0;
-    const int failed = Lane::SquareLoopThree(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
+    const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
                                              b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
     // At the end of the stretch (3) all three made `made` steps. Otherwise the groups before
     // the one whose test failed made one more; the ones after it were not tested at that step

@@ -55,8 +55,8 @@ class Power2Formula {
     using E = typename Lane::Element;
 
 public:
-    // Lanes may run this formula's loop from their own code (SquareLoopThree).
-    static constexpr bool kSquareStep = true;
+    // The power, for lanes that run this formula's loop from their own code (PowerLoopThree).
+    static constexpr int kPower = 2;
 
     static void Init() {}
     static void InitZ(OrbitState<Lane>&) {}
@@ -105,6 +105,7 @@ class Power3Formula {
     using E = typename Lane::Element;
 
 public:
+    static constexpr int kPower = 3;
     static void Init() {}
     static void InitZ(OrbitState<Lane>&) {}
     static bool IsKnownInside(const OrbitState<Lane>&) { return false; }
@@ -126,6 +127,7 @@ class Power4Formula {
     using E = typename Lane::Element;
 
 public:
+    static constexpr int kPower = 4;
     static void Init() {}
     static void InitZ(OrbitState<Lane>&) {}
     static bool IsKnownInside(const OrbitState<Lane>&) { return false; }

@@ -32,7 +32,7 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
     constexpr int kWidth = Lane::kWidth;
     using Group = EscapeGroup<Formula, Lane>;
     // The third place only where the lane runs three groups' steps from its own code.
-    constexpr bool kUseThird = HasSquareLoop<Formula, Lane>::value;
+    constexpr bool kUseThird = HasPowerLoop<Formula, Lane>::value;
     const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
     std::vector<GroupResult<Lane>> results(static_cast<size_t>(groupsPerRow));
 

@@ -6,7 +6,7 @@
 
 #include "render/KernelNamespace.h"
 #include "render/RenderRunningFlag.h"
-#include "render/avx/SquareSteps.h"
+#include "render/avx/PowerLoops.h"
 
 #if !defined(__AVX__)
 #error "Double4Lane belongs to the units compiled with -mavx"
@@ -109,8 +109,9 @@ public:
     // group would otherwise be given a stack slot for the whole loop that follows the calls.
     static void Renew(Double4Lane& lane) { __asm__("" : "+x"(lane.value_)); }
 
-    // Three groups' z^2 + c steps with their escape tests, registers allotted by hand.
-    ZORB_SQUARE_LOOP_THREE("pd", Double4Lane)
+    // Three groups' z^2 + c, z^3 + c or z^4 + c steps with their escape tests, registers
+    // allotted by hand.
+    ZORB_POWER_LOOPS_THREE("pd", Double4Lane)
 
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
@@ -122,12 +123,19 @@ private:
         alignas(32) double one[kWidth];
         alignas(32) uint64_t abs[kWidth];
     };
+    // The tally's constants followed by the factors of the z^4 step, for the three-group loops.
+    struct LoopConstants {
+        TallyConstants tally;
+        alignas(32) double four[kWidth];
+        alignas(32) double six[kWidth];
+    };
     static constexpr TallyConstants kTallyConstants = {
         {4.0, 4.0, 4.0, 4.0},
         {-0.0, -0.0, -0.0, -0.0},
         {1.0, 1.0, 1.0, 1.0},
         {0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF},
     };
+    static constexpr LoopConstants kLoopConstants = {kTallyConstants, {4.0, 4.0, 4.0, 4.0}, {6.0, 6.0, 6.0, 6.0}};
     static __m256d AbsMask() { return _mm256_castsi256_pd(_mm256_set1_epi64x(0x7FFFFFFFFFFFFFFF)); }
 
     __m256d value_;

@@ -6,7 +6,7 @@
 
 #include "render/KernelNamespace.h"
 #include "render/RenderRunningFlag.h"
-#include "render/avx/SquareSteps.h"
+#include "render/avx/PowerLoops.h"
 
 #if !defined(__AVX__)
 #error "Float8Lane belongs to the units compiled with -mavx"
@@ -112,8 +112,9 @@ public:
     // group would otherwise be given a stack slot for the whole loop that follows the calls.
     static void Renew(Float8Lane& lane) { __asm__("" : "+x"(lane.value_)); }
 
-    // Three groups' z^2 + c steps with their escape tests, registers allotted by hand.
-    ZORB_SQUARE_LOOP_THREE("ps", Float8Lane)
+    // Three groups' z^2 + c, z^3 + c or z^4 + c steps with their escape tests, registers
+    // allotted by hand.
+    ZORB_POWER_LOOPS_THREE("ps", Float8Lane)
 
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
@@ -125,12 +126,19 @@ private:
         alignas(32) float one[kWidth];
         alignas(32) uint32_t abs[kWidth];
     };
+    // The tally's constants followed by the factors of the z^4 step, for the three-group loops.
+    struct LoopConstants {
+        TallyConstants tally;
+        alignas(32) float four[kWidth];
+        alignas(32) float six[kWidth];
+    };
     static constexpr TallyConstants kTallyConstants = {
         {4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f},
         {-0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f},
         {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
     };
+    static constexpr LoopConstants kLoopConstants = {kTallyConstants, {4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f}, {6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f}};
     static __m256 AbsMask() { return _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)); }
 
     __m256 value_;

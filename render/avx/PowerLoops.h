@@ -1,0 +1,136 @@
+#pragma once
+
+// The loops of z^2 + c, z^3 + c and z^4 + c for three groups, written out for the 256-bit lanes.
+// Three groups' orbits, tallies and last values take twelve registers and leave four for the
+// step's values: the compiler's own allocation spills the tallies and puts a store and a reload
+// on their chain. Each line does what the lane operations of one group's Test and Iterate do,
+// with their operand order (a op b is "vop b, a"), so every value rounds alike; a product by
+// two is the sum of the value with itself, which rounds alike too.
+//
+// S is the instruction suffix ("ps" or "pd"). X, Y, LAST, TALLY name the group's operands; C is
+// its points' offset in the points block; EXIT the label taken when its test fails. The
+// constants block is the lane's kLoopConstants: bound, sign mask, one, magnitude mask, four and
+// six, 32 bytes each.
+
+// The escape test: |z|^2 into the last value where the previous test was inside, the tally
+// counted, x^2 left in ymm12 and y^2 in ymm13. The z^2 + c loop holds the sign mask in ymm15
+// and takes x^2 - y^2 into ymm12 before the tally's operations, which leave it alone, so that
+// three registers serve the step; the magnitude is then the sign mask's complement (vandn).
+#define ZORB_LOOP_TEST(S, X, Y, LAST, TALLY, EXIT)                                                    \
+    "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                      \
+    "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
+    "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
+    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
+    "vcmp" S " $0x11, (%[constants]), %%ymm14, %%ymm14\n\t"                                          \
+    "vor" S " 32(%[constants]), %[" TALLY "], %%ymm15\n\t"                                           \
+    "vsub" S " 64(%[constants]), %%ymm15, %%ymm15\n\t"                                               \
+    "vand" S " 96(%[constants]), %[" TALLY "], %[" TALLY "]\n\t"                                     \
+    "vblendv" S " %%ymm14, %%ymm15, %[" TALLY "], %[" TALLY "]\n\t"                                  \
+    "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
+    "jz " EXIT "\n\t"
+
+#define ZORB_SQUARE_PROLOGUE "vmovups 32(%[constants]), %%ymm15\n\t"
+#define ZORB_SQUARE_STEP(S, X, Y, LAST, TALLY, C, EXIT)                                               \
+    "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                      \
+    "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
+    "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
+    "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                        \
+    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
+    "vcmp" S " $0x11, (%[constants]), %%ymm14, %%ymm14\n\t"                                          \
+    "vor" S " %%ymm15, %[" TALLY "], %%ymm13\n\t"                                                    \
+    "vsub" S " 64(%[constants]), %%ymm13, %%ymm13\n\t"                                               \
+    "vandn" S " %[" TALLY "], %%ymm15, %[" TALLY "]\n\t"                                             \
+    "vblendv" S " %%ymm14, %%ymm13, %[" TALLY "], %[" TALLY "]\n\t"                                  \
+    "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
+    "jz " EXIT "\n\t"                                                                                \
+    "vadd" S " %[" X "], %[" X "], %%ymm13\n\t"                                                      \
+    "vadd" S " " #C "(%[points]), %%ymm12, %[" X "]\n\t"                                             \
+    "vmul" S " %[" Y "], %%ymm13, %%ymm13\n\t"                                                       \
+    "vadd" S " " #C "+32(%[points]), %%ymm13, %[" Y "]\n\t"
+
+// ((x^2 - y^2) x - (2x) y^2) + cRe and ((2 x^2 + (x^2 - y^2)) y) + cIm.
+#define ZORB_CUBE_PROLOGUE ""
+#define ZORB_CUBE_STEP(S, X, Y, LAST, TALLY, C, EXIT)                                                 \
+    ZORB_LOOP_TEST(S, X, Y, LAST, TALLY, EXIT)                                                       \
+    "vsub" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
+    "vadd" S " %[" X "], %[" X "], %%ymm15\n\t"                                                      \
+    "vmul" S " %%ymm13, %%ymm15, %%ymm15\n\t"                                                        \
+    "vmul" S " %[" X "], %%ymm14, %%ymm13\n\t"                                                       \
+    "vsub" S " %%ymm15, %%ymm13, %%ymm13\n\t"                                                        \
+    "vadd" S " " #C "(%[points]), %%ymm13, %[" X "]\n\t"                                             \
+    "vadd" S " %%ymm12, %%ymm12, %%ymm15\n\t"                                                        \
+    "vadd" S " %%ymm14, %%ymm15, %%ymm15\n\t"                                                        \
+    "vmul" S " %[" Y "], %%ymm15, %%ymm15\n\t"                                                       \
+    "vadd" S " " #C "+32(%[points]), %%ymm15, %[" Y "]\n\t"
+
+// ((y^4 + x^4) - (6 x^2) y^2) + cRe and (((4x) y) (x^2 - y^2)) + cIm.
+#define ZORB_FOURTH_PROLOGUE ""
+#define ZORB_FOURTH_STEP(S, X, Y, LAST, TALLY, C, EXIT)                                               \
+    ZORB_LOOP_TEST(S, X, Y, LAST, TALLY, EXIT)                                                       \
+    "vmul" S " %%ymm13, %%ymm13, %%ymm14\n\t"                                                        \
+    "vmul" S " %%ymm12, %%ymm12, %%ymm15\n\t"                                                        \
+    "vadd" S " %%ymm15, %%ymm14, %%ymm14\n\t"                                                        \
+    "vmul" S " 160(%[constants]), %%ymm12, %%ymm15\n\t"                                              \
+    "vmul" S " %%ymm13, %%ymm15, %%ymm15\n\t"                                                        \
+    "vsub" S " %%ymm15, %%ymm14, %%ymm14\n\t"                                                        \
+    "vmovups 128(%[constants]), %%ymm15\n\t"                                                         \
+    "vmul" S " %[" X "], %%ymm15, %%ymm15\n\t"                                                       \
+    "vmul" S " %[" Y "], %%ymm15, %%ymm15\n\t"                                                       \
+    "vsub" S " %%ymm13, %%ymm12, %%ymm13\n\t"                                                        \
+    "vmul" S " %%ymm13, %%ymm15, %%ymm15\n\t"                                                        \
+    "vadd" S " " #C "(%[points]), %%ymm14, %[" X "]\n\t"                                             \
+    "vadd" S " " #C "+32(%[points]), %%ymm15, %[" Y "]\n\t"
+
+// Runs three groups' steps until one test fails or `end` steps are made. `which` becomes the
+// group whose test failed (0, 1, 2) or 3 at `end`; `made` the number of steps all three made
+// (the groups before the failed one have made one more).
+#define ZORB_LOOP_THREE(S, LANE, PROLOGUE, STEP)                                                      \
+    __asm__("xor %k[made], %k[made]\n\t" PROLOGUE                                                    \
+            ".p2align 4\n"                                                                           \
+            "1:\n\t"                                                                                 \
+            STEP(S, "xa", "ya", "lasta", "tallya", 0, "2f")                                          \
+            STEP(S, "xb", "yb", "lastb", "tallyb", 64, "3f")                                         \
+            STEP(S, "xc", "yc", "lastc", "tallyc", 128, "4f")                                        \
+            "add $1, %[made]\n\t"                                                                    \
+            "cmp %[end], %[made]\n\t"                                                                \
+            "jne 1b\n\t"                                                                             \
+            "mov $3, %k[which]\n\t"                                                                  \
+            "jmp 5f\n"                                                                               \
+            "2:\n\t"                                                                                 \
+            "mov $0, %k[which]\n\t"                                                                  \
+            "jmp 5f\n"                                                                               \
+            "3:\n\t"                                                                                 \
+            "mov $1, %k[which]\n\t"                                                                  \
+            "jmp 5f\n"                                                                               \
+            "4:\n\t"                                                                                 \
+            "mov $2, %k[which]\n"                                                                    \
+            "5:"                                                                                     \
+            : [xa] "+x"(xa.value_), [ya] "+x"(ya.value_), [lasta] "+x"(lasta.value_),                \
+              [tallya] "+x"(tallya.value_), [xb] "+x"(xb.value_), [yb] "+x"(yb.value_),              \
+              [lastb] "+x"(lastb.value_), [tallyb] "+x"(tallyb.value_), [xc] "+x"(xc.value_),        \
+              [yc] "+x"(yc.value_), [lastc] "+x"(lastc.value_), [tallyc] "+x"(tallyc.value_),        \
+              [made] "=&r"(made), [which] "=&r"(which)                                               \
+            : [points] "r"(points), [constants] "r"(&kLoopConstants), [end] "r"(end),                \
+              "m"(*(const LANE(*)[6])points)                                                         \
+            : "xmm12", "xmm13", "xmm14", "xmm15", "cc")
+
+// The lane's member: the loop of z^kPower + c (2, 3 or 4) for three groups.
+#define ZORB_POWER_LOOPS_THREE(S, LANE)                                                               \
+    template <int kPower>                                                                            \
+    __attribute__((always_inline)) static int PowerLoopThree(                                        \
+        LANE& xa, LANE& ya, LANE& lasta, LANE& tallya, LANE& xb, LANE& yb, LANE& lastb, LANE& tallyb, \
+        LANE& xc, LANE& yc, LANE& lastc, LANE& tallyc, const LANE* points, uint64_t end, uint64_t& steps) \
+    {                                                                                                \
+        static_assert(kPower >= 2 && kPower <= 4, "z^2, z^3 and z^4 only");                          \
+        int which;                                                                                   \
+        uint64_t made;                                                                               \
+        if constexpr (kPower == 2) {                                                                 \
+            ZORB_LOOP_THREE(S, LANE, ZORB_SQUARE_PROLOGUE, ZORB_SQUARE_STEP);                        \
+        } else if constexpr (kPower == 3) {                                                          \
+            ZORB_LOOP_THREE(S, LANE, ZORB_CUBE_PROLOGUE, ZORB_CUBE_STEP);                            \
+        } else {                                                                                     \
+            ZORB_LOOP_THREE(S, LANE, ZORB_FOURTH_PROLOGUE, ZORB_FOURTH_STEP);                        \
+        }                                                                                            \
+        steps = made;                                                                                \
+        return which;                                                                                \
+    }
