@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <string>
@@ -114,22 +113,6 @@ TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
     EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
 }
 
-// Threads of this process, from a snapshot of the system's.
-int ProcessThreadCount() {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
-        return -1;
-    }
-    int count = 0;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    }
-    CloseHandle(snapshot);
-    return count;
-}
-
 // A client that throws out of a pass end leaves the render early, while the next pass's
 // scheduler may already be waiting for its pass: no thread of the render may be left behind.
 TEST(Driver, ClientThrowingAtAPassEndLeavesNoRenderThreadBehind) {
@@ -142,12 +125,7 @@ TEST(Driver, ClientThrowingAtAPassEndLeavesNoRenderThreadBehind) {
     ASSERT_TRUE(RenderAndWait(client, 20000));
     EXPECT_EQ(client.PassCompletes(), 1);
     EXPECT_EQ(client.RenderCompletes(), 0);
-    // Ended threads may take a moment to leave the snapshot.
-    const ULONGLONG start = GetTickCount64();
-    while (ProcessThreadCount() > threadsBefore && GetTickCount64() - start < 20000) {
-        Sleep(10);
-    }
-    EXPECT_LE(ProcessThreadCount(), threadsBefore);
+    EXPECT_TRUE(WaitForThreadCountAtMost(threadsBefore, 20000));
 }
 
 TEST(Driver, ClientThatSkipsPrepareStillRendersWithOneThread) {

@@ -1,6 +1,7 @@
 #include "RecordingClient.h"
 
 #include <process.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -219,6 +220,25 @@ bool WaitAndClose(HANDLE thread, DWORD timeoutMs) {
 bool RenderAndWait(RecordingClient& client, DWORD timeoutMs) {
     HANDLE thread = StartRender(client);
     return thread && WaitAndClose(thread, timeoutMs);
+}
+
+int ProcessThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool WaitForThreadCountAtMost(int count, DWORD timeoutMs) {
+    return WaitUntil([count] { return ProcessThreadCount() <= count; }, timeoutMs);
 }
 
 void ClearStartedBands() {

@@ -113,6 +113,24 @@ HANDLE StartRender(RecordingClient& client);
 bool RenderAndWait(RecordingClient& client, DWORD timeoutMs = 30000);
 bool WaitAndClose(HANDLE thread, DWORD timeoutMs);
 
+// Threads of this process, from a snapshot of the system's; -1 if no snapshot could be taken.
+int ProcessThreadCount();
+// Ended threads take a moment to leave the snapshot: waits up to timeoutMs for the count to
+// come down to `count`.
+bool WaitForThreadCountAtMost(int count, DWORD timeoutMs);
+// Polls `done` until it answers true or timeoutMs have passed; answers whether it did.
+template <class Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    while (!done()) {
+        if (GetTickCount64() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
 // Band runners and thread starters for the pool. Starters pass scheduler starts through
 // unchanged.
 // Logs every band as its worker starts it.
