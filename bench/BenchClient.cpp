@@ -103,6 +103,9 @@ int BenchClient::PrepareRender(RenderThreadPool* pool)
     if (threads > 0) {
         stats.threadCount = threads;
     }
+    if (render_.rowsPerBand > 0) {
+        return render_.rowsPerBand;
+    }
     const int rows = std::max(1, render_.height / (4 * std::max(1, stats.threadCount)));
     return stats.threadCount > 1 ? rows : render_.height;
 }

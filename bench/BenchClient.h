@@ -21,6 +21,10 @@ struct BenchRender {
     uint64_t maxIterations = 0;
     LaneFamily family = LaneFamily::kAsPrepared;
     int threads = 0; // 0: as many as Prepare allows
+    // 0: the window's cut (below). Otherwise this many rows to a band and bands to a pass, as
+    // the large-picture saver cuts (one row, threadCount bands).
+    int rowsPerBand = 0;
+    int bandsPerPass = 0;
 };
 
 // A render client that keeps nothing of the picture but a checksum. Bands are cut as the window
@@ -51,7 +55,7 @@ public:
     double GetJuliaRe() override { return 0.0; }
     double GetJuliaIm() override { return 0.0; }
     int PrepareRender(RenderThreadPool* pool) override;
-    int GetBandsPerPass() override { return render_.height; }
+    int GetBandsPerPass() override { return render_.bandsPerPass > 0 ? render_.bandsPerPass : render_.height; }
     int GetWidth() override { return render_.width; }
     int GetHeight() override { return render_.height; }
     int GetFormula() override { return render_.formula; }

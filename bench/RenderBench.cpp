@@ -155,22 +155,81 @@ void RunLargeCase(int threads, bool raw)
                 16000 / (4 * stats.threadCount));
 }
 
+// The floor under every figure above: renders through the real driver whose bands do no work
+// (formula 0 runs no kernel), cut as the window cuts the benchmark's picture (one band with one
+// thread, four a thread otherwise) and as the large-picture saver cuts a 7680 x 4320 picture
+// (one-row bands, passes of as many bands as threads). What is left is the cost of the bands
+// themselves: starting and ending their threads and handing them out.
+struct FloorCase {
+    const char* name;
+    int width, height;
+    int threads;
+    bool saverCut;
+};
+
+void RunFloorCases(int all, int runs, bool raw)
+{
+    std::vector<FloorCase> cases = {{"window-cut", kWidth, kHeight, 1, false}};
+    if (all > 1) {
+        cases.push_back({"window-cut", kWidth, kHeight, all, false});
+    }
+    cases.push_back({"saver-cut", 7680, 4320, all, true});
+    for (const FloorCase& c : cases) {
+        BenchRender render;
+        render.view = ViewBounds(-2.0, 1.0, -1.3, 1.3);
+        render.width = c.width;
+        render.height = c.height;
+        render.formula = 0;
+        render.maxIterations = 64;
+        render.threads = c.threads;
+        if (c.saverCut) {
+            render.rowsPerBand = 1;
+            render.bandsPerPass = c.threads;
+        }
+        BenchClient client(render);
+        // The saver's cut takes seconds a render: fewer of them.
+        const int caseRuns = c.saverCut ? std::max(1, std::min(runs, 3)) : runs;
+        std::vector<double> ms;
+        int bands = 0;
+        for (int run = 0; run < caseRuns; ++run) {
+            client.Run();
+            ms.push_back(client.WallSeconds() * 1000.0);
+            const int rows = c.saverCut ? 1 : client.Stats().threadCount > 1 ? std::max(1, c.height / (4 * c.threads)) : c.height;
+            bands = (c.height + rows - 1) / rows;
+            if (raw) {
+                std::printf("case %s/floor-%s/t%d %.3f %.3f\n", BuildName(), c.name, c.threads, ms.back(),
+                            client.CpuSeconds() * 1000.0);
+            }
+        }
+        if (!raw) {
+            const double median = Median(ms);
+            std::printf("%-6s floor (no kernel) %-10s %5dx%-5d threads %2d  bands %5d  median %9.1f ms  %7.3f ms per band\n",
+                        BuildName(), c.name, c.width, c.height, c.threads, bands, median, median / bands);
+        }
+    }
+}
+
 } // namespace
 
 // Options: --runs N (renders per case, default 5), --raw (one line per run and nothing else:
-// "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case).
+// "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case), --floor-only
+// (only the renders without a kernel).
 int main(int argc, char** argv)
 {
     BenchOptions options{5};
     bool large = true;
+    bool floorOnly = false;
     const auto noLarge = [&](const std::string& option, int, char**, int*) {
-        if (option != "--no-large") {
+        if (option == "--no-large") {
+            large = false;
+        } else if (option == "--floor-only") {
+            floorOnly = true;
+        } else {
             return false;
         }
-        large = false;
         return true;
     };
-    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large]", &options, noLarge)) {
+    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only]", &options, noLarge)) {
         return 2;
     }
     const int runs = options.runs;
@@ -186,6 +245,10 @@ int main(int argc, char** argv)
         threadCounts.push_back(all);
     }
 
+    if (floorOnly) {
+        RunFloorCases(all, runs, raw);
+        return 0;
+    }
     std::vector<Result> results;
     for (const BenchView& view : kViews) {
         for (LaneFamily family : families) {
@@ -202,6 +265,7 @@ int main(int argc, char** argv)
             }
         }
     }
+    RunFloorCases(all, runs, raw);
     if (raw) {
         if (large) {
             RunLargeCase(all, true);

@@ -134,7 +134,11 @@ void RunRender(IRenderCallbackInterface* client) {
         // at once: a large picture has one pass per few rows, thousands of thread starts.
         // Every pass still ends with OnPassComplete. A later render setting the flag again
         // does not bring this one back.
-        stopped = stopped || !RenderRunningFlag.load();
+        if (!stopped && !RenderRunningFlag.load()) {
+            stopped = true;
+            // Workers started ahead for the passes that are not run now end at once.
+            pool.DismissParkedWorkers();
+        }
         if (!stopped) {
             QueuePass(pool, client, bandsPerPass, rowsPerBand, height, rowsDone);
             if (!pool.StartScheduler()) {
@@ -178,6 +182,18 @@ unsigned __stdcall RenderNextSchedulerThread(void* pool) {
     return 0;
 }
 
+unsigned __stdcall RenderParkedWorkerThread(void* argument) {
+    UseDoublePrecision();
+    RenderThreadPool* pool = static_cast<RenderThreadPool*>(argument);
+    RenderJob* job = pool->WaitForBand();
+    if (!job) {
+        return 0; // dismissed: the pool may be gone already
+    }
+    // The pool stays while its band is out.
+    pool->bandRunner(job);
+    return 0;
+}
+
 unsigned __stdcall RenderWorkerThread(void* argument) {
     UseDoublePrecision();
     RenderJob* job = static_cast<RenderJob*>(argument);
@@ -189,11 +205,13 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
     }
     job->FinishBand();
     job->ReleaseSlot();
-    const HANDLE left = job->pool ? job->pool->GetWorkerLeftSignal() : nullptr;
+    RenderThreadPool* pool = job->pool;
     delete job;
-    // The last touch of the pool: once the scheduler hears it, the pass may end and the
-    // driver reset or destroy the pool while this thread is still on its way out.
-    RenderThreadPool::SignalWorkerLeft(left);
+    // The last touch of the pool: once it is counted out, the pass may end and the driver reset
+    // or destroy the pool while this thread is still on its way out.
+    if (pool) {
+        pool->WorkerLeft();
+    }
     return 0;
 }
 

@@ -10,11 +10,15 @@ class RenderThreadPool;
 // passed as static_cast<IRenderCallbackInterface*>(client). Set RenderRunningFlag first.
 void __cdecl RenderDriverThread(void* client);
 
-// Thread procedures of one pass's scheduler (argument: the pool) and of one band's worker
-// (argument: the RenderJob).
+// Thread procedure of one pass's scheduler (argument: the pool).
 unsigned __stdcall RenderSchedulerThread(void* pool);
 // A scheduler started ahead of its pass (argument: the pool); it waits until the pass is queued.
 unsigned __stdcall RenderNextSchedulerThread(void* pool);
+// A worker started before its band may start (argument: the pool): it waits for a band of a
+// scheduled pass and runs it with the pool's bandRunner, or ends at once when dismissed.
+unsigned __stdcall RenderParkedWorkerThread(void* pool);
+// One band on the calling thread (argument: the RenderJob, already taken from the pool): runs
+// it, frees band and job, and counts the worker out of the pool.
 unsigned __stdcall RenderWorkerThread(void* job);
 
 // After clearing RenderRunningFlag: waits, in steps of stepMs and totalMs at most, for the

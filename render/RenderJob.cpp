@@ -14,14 +14,9 @@ IRenderCallbackInterface* RenderJob::Client() const {
     return pool ? pool->GetCallback() : nullptr;
 }
 
-void* RenderJob::Start() {
-    {
-        CriticalSectionLock lock(*queueLock);
-        ++*runningCount;
-    }
-    // The worker records its own id: once started it may free the job before the start returns.
-    unsigned ignoredId = 0;
-    return pool->threadStarter(&RenderWorkerThread, this, &ignoredId);
+void RenderJob::Start() {
+    CriticalSectionLock lock(*queueLock);
+    ++*runningCount;
 }
 
 void RenderJob::FinishBand() {

@@ -9,8 +9,8 @@ class CriticalSection;
 class IRenderCallbackInterface;
 
 // One queued band. The driver allocates job and band; the worker that ran the job frees both.
-// RenderThreadPool::AddJob fills in stats, queueLock and runningCount; LaunchJob slot and pool;
-// the thread start threadId.
+// RenderThreadPool::AddJob fills in stats, queueLock and runningCount; the worker that takes it
+// slot and pool, and its own threadId.
 struct RenderJob {
     RenderBand* band = nullptr;
     CriticalSection* queueLock = nullptr; // the pool's; guards *runningCount
@@ -39,10 +39,9 @@ struct RenderJob {
     void RunPower4();
     void RunExp();
 
-    // The worker's steps, in the order the worker takes them. Start counts the job as running
-    // and starts its worker thread; it returns the thread handle, or null if no thread could be
-    // started (the job is then still counted as running and the caller must finish it).
-    void* Start();
+    // The job's steps, in the order they are taken: Start counts it as running when a worker
+    // takes it, the worker then runs it, frees the band and releases the slot.
+    void Start();
     void FinishBand();  // frees the band, counts the job out
     void ReleaseSlot(); // marks the job's worker slot free
 };

@@ -8,6 +8,29 @@
 #include "render/RenderDriver.h"
 #include "render/RenderJob.h"
 
+namespace {
+
+// Guards every pool's hand-off state (the fields after the two condition variables in the
+// header). It is one lock for the whole process, statically initialised and never destroyed,
+// so a worker may release it after it has counted itself out, when its pool may already be
+// gone; each pool's condition variables are woken only while it is held. The hand-offs are
+// few (one per band and thread start), so one lock costs nothing measurable.
+SRWLOCK HandOffLock = SRWLOCK_INIT;
+
+class HandOffGuard {
+public:
+    HandOffGuard() { AcquireSRWLockExclusive(&HandOffLock); }
+    ~HandOffGuard() { ReleaseSRWLockExclusive(&HandOffLock); }
+    HandOffGuard(const HandOffGuard&) = delete;
+    HandOffGuard& operator=(const HandOffGuard&) = delete;
+};
+
+void WaitForHandOff(CONDITION_VARIABLE* condition) {
+    SleepConditionVariableSRW(condition, &HandOffLock, INFINITE, 0);
+}
+
+} // namespace
+
 HANDLE RenderThreadPool::StartThread(ThreadEntry entry, void* argument, unsigned* threadId) {
     return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, entry, argument, 0, threadId));
 }
@@ -15,30 +38,37 @@ HANDLE RenderThreadPool::StartThread(ThreadEntry entry, void* argument, unsigned
 RenderThreadPool::RenderThreadPool() = default;
 
 RenderThreadPool::~RenderThreadPool() {
-    // Jobs that were queued but never launched are still ours; launched ones belong to their
-    // workers, which have all left the pool once a pass is over.
-    for (int i = 0; i < pendingCount && jobs; ++i) {
-        delete jobs[i];
-    }
-    pendingCount = 0;
     // Only when the render was left early (a throwing client): the pass still running ends
-    // first, then the ready scheduler is handed an empty pass, which it ends at once; after
-    // that no thread of this render touches the pool.
+    // first, then the ready scheduler is handed an empty pass, which it ends at once.
     if (passRunning) {
         WaitForSingleObject(doneSemaphore, INFINITE);
     }
+    // Jobs that were queued but never taken are still ours; taken ones belong to their workers,
+    // which have all left the pool once a pass is over.
+    {
+        CriticalSectionLock lock(queueLock);
+        for (int i = 0; i < pendingCount && jobs; ++i) {
+            delete jobs[i];
+        }
+        pendingCount = 0;
+    }
     if (schedulerReady) {
-        SetEvent(passQueued);
+        {
+            HandOffGuard guard;
+            passQueued = true;
+            WakeAllConditionVariable(&handOffChanged);
+        }
         WaitForSingleObject(doneSemaphore, INFINITE);
+    }
+    DismissParkedWorkers();
+    {
+        HandOffGuard guard;
+        while (workersOut > 0) {
+            WaitForHandOff(&handOffChanged);
+        }
     }
     if (doneSemaphore) {
         CloseHandle(doneSemaphore);
-    }
-    if (workerLeft) {
-        CloseHandle(workerLeft);
-    }
-    if (passQueued) {
-        CloseHandle(passQueued);
     }
     delete[] jobs;
     delete[] slotFree;
@@ -48,23 +78,26 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
     callback = client;
     threadCount = std::clamp<int32_t>(stats.threadCount, 1, kMaxThreads);
     stats.threadCount = threadCount;
+    if (!bandRunner) {
+        bandRunner = &RenderWorkerThread;
+    }
 
     doneSemaphore = CreateSemaphoreA(nullptr, 1, 1, nullptr);
     if (doneSemaphore) {
         WaitForSingleObject(doneSemaphore, 0);
     }
-    // At most threadCount workers are out at once, so at most that many signals are pending.
-    workerLeft = CreateSemaphoreA(nullptr, 0, kMaxThreads, nullptr);
-    passQueued = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     this->capacity = std::max(0, capacity);
     jobs = new (std::nothrow) RenderJob*[std::max(1, this->capacity)];
     slotFree = new (std::nothrow) bool[threadCount];
-    const bool built = doneSemaphore && workerLeft && jobs && slotFree;
-    if (!jobs || !slotFree || !workerLeft) {
-        // No slots to run workers in, or no way to hear them leave: take no jobs, so every
-        // pass is empty and still ends.
+    const bool built = doneSemaphore && jobs && slotFree;
+    if (!jobs || !slotFree) {
+        // No slots to run workers in: take no jobs, so every pass is empty and still ends.
         this->capacity = 0;
         threadCount = 0;
+    }
+    {
+        HandOffGuard guard;
+        bandsNotQueued = this->capacity;
     }
     ResetSlots();
     return built;
@@ -88,6 +121,10 @@ bool RenderThreadPool::AddJob(RenderJob* job) {
     job->queueLock = &queueLock;
     job->runningCount = &runningCount;
     jobs[jobCount++] = job;
+    // A ready scheduler counts queued and unqueued bands together to know how many workers to
+    // start; the band moves from one to the other in one step.
+    HandOffGuard guard;
+    --bandsNotQueued;
     CriticalSectionLock lock(queueLock);
     ++pendingCount;
     return true;
@@ -100,7 +137,9 @@ bool RenderThreadPool::StartScheduler() {
     if (schedulerReady) {
         schedulerReady = false;
         passRunning = true;
-        SetEvent(passQueued);
+        HandOffGuard guard;
+        passQueued = true;
+        WakeAllConditionVariable(&handOffChanged);
         return true;
     }
     unsigned id = 0;
@@ -116,7 +155,7 @@ bool RenderThreadPool::StartScheduler() {
 }
 
 void RenderThreadPool::StartNextScheduler() {
-    if (!doneSemaphore || !passQueued || schedulerReady) {
+    if (!doneSemaphore || schedulerReady) {
         return;
     }
     unsigned id = 0;
@@ -131,45 +170,160 @@ void RenderThreadPool::StartNextScheduler() {
 
 void RenderThreadPool::ScheduleWhenQueued() {
     // Each ready thread is handed exactly one pass: the driver makes a scheduler ready only
-    // when another pass follows.
-    WaitForSingleObject(passQueued, INFINITE);
+    // when another pass follows (or, leaving early, hands it an empty one).
+    {
+        HandOffGuard guard;
+        bool couldStart = true;
+        while (!passQueued) {
+            if (couldStart && ParkedWanted() > 0) {
+                couldStart = StartParkedWorker();
+                continue;
+            }
+            WaitForHandOff(&handOffChanged);
+        }
+        passQueued = false;
+    }
     Schedule();
 }
 
 void RenderThreadPool::Schedule() {
     PublishCurrentRenderPool(this);
-    launchedWorkers = 0;
-    leftWorkers = 0;
-    while (HasPendingJobs()) {
-        // Counted by the workers that have not left yet rather than by runningCount, so that
-        // never more than threadCount worker threads are out, not even for the moment between
-        // a worker counting itself out and leaving.
-        if (launchedWorkers - leftWorkers >= threadCount) {
-            WaitForAnyThread();
-            continue;
+    {
+        HandOffGuard guard;
+        passOpen = true;
+        startFailed = false;
+        WakeAllConditionVariable(&bandMayStart);
+        for (;;) {
+            bool pending;
+            {
+                CriticalSectionLock lock(queueLock);
+                pending = pendingCount > 0;
+            }
+            if (!pending && bandsOut == 0) {
+                break;
+            }
+            if (!startFailed && ParkedWanted() > 0) {
+                startFailed = !StartParkedWorker();
+                continue;
+            }
+            if (pending && parkedWorkers == 0 && bandsOut < threadCount) {
+                // No thread could be started to take the band: render it here, so that it is
+                // still drawn and freed and the pass still ends.
+                RenderJob* job = ClaimJob();
+                ++workersOut;
+                ReleaseSRWLockExclusive(&HandOffLock);
+                RunBand(job);
+                AcquireSRWLockExclusive(&HandOffLock);
+                continue;
+            }
+            WaitForHandOff(&handOffChanged);
         }
-        const int slot = TakeFreeSlot();
-        if (slot < 0) {
-            // Every slot of a worker that has left is free, so this takes a worker leaving.
-            WaitForAnyThread();
-            continue;
-        }
-        RenderJob* job;
-        {
-            CriticalSectionLock lock(queueLock);
-            job = jobs[pendingCount - 1]; // the pass's bands start from its bottom band
-        }
-        LaunchJob(job, slot);
-    }
-    // The driver may reset or destroy the pool once the signal below is given, so every
-    // worker of the pass must have left it.
-    while (leftWorkers < launchedWorkers) {
-        WaitForAnyThread();
+        // The driver may reset or destroy the pool once the signal below is given; every band's
+        // worker has left it. Parked workers may stay for the next pass, which opens only after
+        // the driver has queued it.
+        passOpen = false;
     }
     WithdrawCurrentRenderPool(this);
     if (doneSemaphore) {
         ReleaseSemaphore(doneSemaphore, 1, nullptr);
     }
+}
+
+void RenderThreadPool::DismissParkedWorkers() {
+    HandOffGuard guard;
+    dismissed = true;
+    WakeAllConditionVariable(&bandMayStart);
+    while (parkedWorkers > 0) {
+        WaitForHandOff(&handOffChanged);
+    }
+}
+
+int RenderThreadPool::ParkedWanted() {
+    if (dismissed || threadCount <= 0) {
+        return 0;
+    }
+    int32_t pending;
+    {
+        CriticalSectionLock lock(queueLock);
+        pending = pendingCount;
+    }
+    // Once stopped, the passes still to come are not run: no worker for them.
+    const int32_t ahead = pending + (RenderRunningFlag.load() ? bandsNotQueued : 0);
+    return std::max(0, std::min(threadCount, ahead) - parkedWorkers);
+}
+
+bool RenderThreadPool::StartParkedWorker() {
+    // Counted before the start, so that two schedulers starting at once stay within the bound.
+    ++parkedWorkers;
+    ++workersOut;
+    ReleaseSRWLockExclusive(&HandOffLock);
+    unsigned id = 0;
+    HANDLE worker = threadStarter(&RenderParkedWorkerThread, this, &id);
+    if (worker) {
+        // Nobody waits on the thread: it tells its end through the hand-off state.
+        CloseHandle(worker);
+    }
+    AcquireSRWLockExclusive(&HandOffLock);
+    if (worker) {
+        return true;
+    }
+    --parkedWorkers;
+    --workersOut;
+    WakeAllConditionVariable(&handOffChanged);
+    return false;
+}
+
+RenderJob* RenderThreadPool::WaitForBand() {
+    HandOffGuard guard;
+    for (;;) {
+        if (passOpen && bandsOut < threadCount && HasPendingJobs()) {
+            RenderJob* job = ClaimJob();
+            --parkedWorkers;
+            // The scheduler may start the next parked worker now.
+            WakeAllConditionVariable(&handOffChanged);
+            return job;
+        }
+        if (dismissed) {
+            --parkedWorkers;
+            --workersOut;
+            WakeAllConditionVariable(&handOffChanged);
+            // Nothing of the pool is touched after this: the guard's release is of the
+            // process-wide lock.
+            return nullptr;
+        }
+        WaitForHandOff(&bandMayStart);
+    }
+}
+
+RenderJob* RenderThreadPool::ClaimJob() {
+    // A band out holds its slot until just before its worker counts itself out, so with fewer
+    // than threadCount bands out a slot is free.
+    const int slot = TakeFreeSlot();
+    RenderJob* job;
+    {
+        CriticalSectionLock lock(queueLock);
+        job = jobs[pendingCount - 1]; // the pass's bands start from its bottom band
+        --pendingCount;
+    }
+    job->slot = slot;
+    job->pool = this;
+    job->Start();
+    ++bandsOut;
+    return job;
+}
+
+void RenderThreadPool::RunBand(RenderJob* job) {
+    bandRunner(job);
+}
+
+void RenderThreadPool::WorkerLeft() {
+    HandOffGuard guard;
+    --bandsOut;
+    --workersOut;
+    if (passOpen) {
+        WakeConditionVariable(&bandMayStart); // one parked worker may take the next band
+    }
+    WakeAllConditionVariable(&handOffChanged);
 }
 
 int RenderThreadPool::TakeFreeSlot() {
@@ -205,32 +359,6 @@ bool RenderThreadPool::HasPendingJobs() {
     return pendingCount > 0;
 }
 
-void RenderThreadPool::LaunchJob(RenderJob* job, int slot) {
-    {
-        CriticalSectionLock lock(queueLock);
-        --pendingCount;
-    }
-    job->slot = slot;
-    job->pool = this;
-    ++launchedWorkers;
-    HANDLE worker = static_cast<HANDLE>(job->Start());
-    if (worker) {
-        // Nobody waits on the thread: it tells its end through workerLeft.
-        CloseHandle(worker);
-        return;
-    }
-    // No thread could be started: render the band here, so that it is still drawn and freed
-    // and the pass still ends.
-    RenderWorkerThread(job);
-}
-
-bool RenderThreadPool::WaitForAnyThread() {
-    if (leftWorkers < launchedWorkers && WaitForSingleObject(workerLeft, INFINITE) == WAIT_OBJECT_0) {
-        ++leftWorkers;
-    }
-    return !IsBusy();
-}
-
 bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     if (!doneSemaphore) {
         return true; // no signal to wait for: the pass was run on the driver thread
@@ -240,10 +368,4 @@ bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     }
     passRunning = false;
     return true;
-}
-
-void RenderThreadPool::SignalWorkerLeft(HANDLE signal) {
-    if (signal) {
-        ReleaseSemaphore(signal, 1, nullptr);
-    }
 }

@@ -11,8 +11,15 @@ struct RenderJob;
 class IRenderCallbackInterface;
 
 // One render's job queue, worker slots and pass-completion signal. It lives on the driver
-// thread's stack for one render. The driver queues a pass of jobs, a scheduler thread runs them
-// with at most threadCount workers at once and signals doneSemaphore when the last one has ended.
+// thread's stack for one render. The driver queues a pass of jobs; the pass's scheduler thread
+// starts one new worker thread for each band, and keeps at most threadCount bands computing.
+//
+// A thread takes far longer to start here than a band may take to compute, so the scheduler
+// starts workers before a slot is free: a parked worker waits, on a condition variable rather
+// than a kernel object, until a band may start, takes it and computes it. At most threadCount
+// parked workers wait beyond the bands computing, and only as many as the bands still to come
+// (of this pass and, while the render runs, of the passes after it) can use. A parked worker
+// that is dismissed without a band ends at once.
 class RenderThreadPool {
 public:
     // Starts a thread like _beginthreadex; returns its handle or null. A client may replace the
@@ -21,7 +28,7 @@ public:
     using ThreadStarter = HANDLE (*)(ThreadEntry entry, void* argument, unsigned* threadId);
     static HANDLE StartThread(ThreadEntry entry, void* argument, unsigned* threadId);
 
-    // WaitForMultipleObjects takes at most this many handles.
+    // The most threads one render may run at once.
     static constexpr int kMaxThreads = MAXIMUM_WAIT_OBJECTS;
 
     RenderThreadPool();
@@ -45,41 +52,56 @@ public:
     // Runs Schedule on a new scheduler thread: the one StartNextScheduler made ready, else one
     // started now. False if no thread could be started; the caller then runs Schedule itself.
     bool StartScheduler();
-    // While a pass runs, starts the next pass's scheduler thread, which waits until
-    // StartScheduler hands it that pass. A thread takes milliseconds to start here, longer than
-    // a pass of one-row bands may take to render; so it is started while there is time.
+    // While a pass runs, starts the next pass's scheduler thread. Until StartScheduler hands it
+    // that pass, it starts parked workers for it, side by side with the running pass's
+    // scheduler: two threads start threads faster than one.
     void StartNextScheduler();
-    // The ready scheduler's half: waits for its pass, then schedules it.
+    // The ready scheduler's half: gets workers ready while it waits for its pass, then
+    // schedules it.
     void ScheduleWhenQueued();
     // Runs the queued pass to its end, then signals doneSemaphore.
     void Schedule();
+    // Ends every parked worker that has no band, and keeps new ones from being started: the
+    // render was stopped or is over. Returns once none of them touches the pool any more.
+    void DismissParkedWorkers();
 
     int TakeFreeSlot();
     void ReleaseSlot(int slot);
     bool HasFreeThread();
     bool IsBusy();
     bool HasPendingJobs();
-    void LaunchJob(RenderJob* job, int slot);
-    // Waits until one launched worker has left the pool for good (its band freed, its slot
-    // free, nothing of the pool touched any more); true if the pool is then no longer busy.
-    bool WaitForAnyThread();
+    // A parked worker's half of a band hand-off: waits until a band of a scheduled pass may
+    // start, and takes it (the last queued first). Null when the worker was dismissed.
+    RenderJob* WaitForBand();
+    // What a worker does last with the pool, the band's clean-up done: counts itself out.
+    void WorkerLeft();
     bool WaitDone(DWORD milliseconds);
-    // What a worker does last: tells the scheduler that it has left the pool. Takes the
-    // signal's handle, not the pool, which may be gone as soon as the signal is given.
-    static void SignalWorkerLeft(HANDLE workerLeft);
 
     RenderStats* GetStats() { return &stats; }
     IRenderCallbackInterface* GetCallback() const { return callback; }
     HANDLE GetDoneSemaphore() const { return doneSemaphore; }
-    HANDLE GetWorkerLeftSignal() const { return workerLeft; }
     int GetThreadCount() const { return threadCount; }
     int GetJobCount() const { return jobCount; }
 
     RenderStats stats;
     ThreadStarter threadStarter = &StartThread;
+    // What a worker runs on the band it was handed (RenderWorkerThread); tests replace it to hold
+    // or watch bands.
+    ThreadEntry bandRunner = nullptr;
 
 private:
     friend struct RenderJob;
+
+    // Takes jobs[pendingCount - 1] into a free slot and counts it running and out. The caller
+    // holds the hand-off lock and has made sure a band may start.
+    RenderJob* ClaimJob();
+    // Parked workers wanted beyond those already started: as many as the bands still to come
+    // can use, threadCount at most. Under the hand-off lock.
+    int ParkedWanted();
+    // Starts one parked worker, counted as such before the start; the hand-off lock is held on
+    // entry and on return, and released meanwhile. False when no thread could be started.
+    bool StartParkedWorker();
+    void RunBand(RenderJob* job);
 
     int32_t capacity = 0;
     int32_t jobCount = 0;
@@ -89,15 +111,21 @@ private:
     CriticalSection queueLock;
     CriticalSection slotLock;
     HANDLE doneSemaphore = nullptr;
-    // Auto-reset: hands the queued pass to the scheduler thread that is waiting for it.
-    HANDLE passQueued = nullptr;
     bool schedulerReady = false; // the driver's only
     bool passRunning = false;    // the driver's only: a scheduler thread has a pass not yet seen to end
-    // Released once by each launched worker as the last thing it does with the pool; the
-    // scheduler takes one for every worker it launched before it ends the pass.
-    HANDLE workerLeft = nullptr;
-    int32_t launchedWorkers = 0; // this pass; the scheduler's only
-    int32_t leftWorkers = 0;     // this pass; the scheduler's only
+
+    // Guarded by the process-wide hand-off lock (see RenderThreadPool.cpp).
+    CONDITION_VARIABLE bandMayStart = CONDITION_VARIABLE_INIT; // parked workers wait on it
+    CONDITION_VARIABLE handOffChanged = CONDITION_VARIABLE_INIT; // schedulers and the driver wait on it
+    bool passQueued = false;      // a pass waits for the ready scheduler
+    bool passOpen = false;        // parked workers may take the scheduled pass's bands
+    bool dismissed = false;       // no band for parked workers any more, and no new ones
+    bool startFailed = false;     // this pass: a worker thread could not be started
+    int32_t bandsOut = 0;         // bands taken whose worker has not counted itself out
+    int32_t parkedWorkers = 0;    // workers started (or being started) without a band yet
+    int32_t workersOut = 0;       // worker threads started that have not counted themselves out
+    int32_t bandsNotQueued = 0;   // bands of the render not yet queued
+
     int32_t runningCount = 0;
     int32_t pendingCount = 0;
     uint32_t schedulerThreadId = 0;

@@ -1,6 +1,7 @@
 #include "RecordingClient.h"
 
 #include <process.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -72,6 +73,9 @@ int RecordingClient::PrepareRender(RenderThreadPool* pool) {
     }
     if (setup_.starter) {
         pool->threadStarter = setup_.starter;
+    }
+    if (setup_.bandRunner) {
+        pool->bandRunner = setup_.bandRunner;
     }
     Sleep(setup_.prepareSleepMs);
     return setup_.rowsPerBand;
@@ -218,6 +222,25 @@ bool RenderAndWait(RecordingClient& client, DWORD timeoutMs) {
     return thread && WaitAndClose(thread, timeoutMs);
 }
 
+int ProcessThreadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return -1;
+    }
+    int count = 0;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool WaitForThreadCountAtMost(int count, DWORD timeoutMs) {
+    return WaitUntil([count] { return ProcessThreadCount() <= count; }, timeoutMs);
+}
+
 void ClearStartedBands() {
     std::lock_guard<std::mutex> guard(startedLock);
     started.clear();
@@ -228,15 +251,15 @@ std::vector<StartedBand> StartedBands() {
     return started;
 }
 
-HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
-    if (entry == &RenderWorkerThread) {
-        const RenderJob* job = static_cast<const RenderJob*>(argument);
-        const RenderBand* band = job->band;
+unsigned __stdcall LoggingBandRunner(void* argument) {
+    const RenderJob* job = static_cast<const RenderJob*>(argument);
+    const RenderBand* band = job->band;
+    {
         std::lock_guard<std::mutex> guard(startedLock);
         started.push_back({band->rowStart, band->rowEnd, band->width, band->height, band->colStart,
                            band->colEnd, job->formula, job->slot, band->stepX, band->stepY});
     }
-    return RenderThreadPool::StartThread(entry, argument, threadId);
+    return RenderWorkerThread(argument);
 }
 
 void ResetHeldWorkers() {
@@ -258,9 +281,8 @@ void ReleaseHeldWorkers() {
     SetEvent(heldRelease);
 }
 
-HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
-    return RenderThreadPool::StartThread(entry == &RenderWorkerThread ? &HeldWorker : entry, argument,
-                                         threadId);
+unsigned __stdcall HoldingBandRunner(void* job) {
+    return HeldWorker(job);
 }
 
 HANDLE FailingStarter(RenderThreadPool::ThreadEntry, void*, unsigned*) {
@@ -268,7 +290,7 @@ HANDLE FailingStarter(RenderThreadPool::ThreadEntry, void*, unsigned*) {
 }
 
 HANDLE FailingWorkerStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
-    return entry == &RenderWorkerThread ? nullptr : RenderThreadPool::StartThread(entry, argument, threadId);
+    return entry == &RenderParkedWorkerThread ? nullptr : RenderThreadPool::StartThread(entry, argument, threadId);
 }
 
 void ResetLingeringWorkers() {
@@ -287,7 +309,6 @@ bool ReleaseLingeringWorkers(DWORD timeoutMs) {
     return true;
 }
 
-HANDLE LingeringStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId) {
-    return RenderThreadPool::StartThread(entry == &RenderWorkerThread ? &LingeringWorker : entry, argument,
-                                         threadId);
+unsigned __stdcall LingeringBandRunner(void* job) {
+    return LingeringWorker(job);
 }

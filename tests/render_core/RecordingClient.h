@@ -29,6 +29,7 @@ struct ClientSetup {
     DWORD prepareSleepMs = 0; // work done before OnRenderStart
     DWORD tickSleepMs = 0;    // work done in each OnProgressTick
     RenderThreadPool::ThreadStarter starter = nullptr;
+    RenderThreadPool::ThreadEntry bandRunner = nullptr; // what a worker runs on its band
     bool julia = false;
     bool throwAtFirstPassEnd = false; // a client whose OnPassComplete throws
 };
@@ -112,8 +113,27 @@ HANDLE StartRender(RecordingClient& client);
 bool RenderAndWait(RecordingClient& client, DWORD timeoutMs = 30000);
 bool WaitAndClose(HANDLE thread, DWORD timeoutMs);
 
-// Thread starters for the pool. Each one passes scheduler starts through unchanged.
-// Logs every worker's band as it is started.
+// Threads of this process, from a snapshot of the system's; -1 if no snapshot could be taken.
+int ProcessThreadCount();
+// Ended threads take a moment to leave the snapshot: waits up to timeoutMs for the count to
+// come down to `count`.
+bool WaitForThreadCountAtMost(int count, DWORD timeoutMs);
+// Polls `done` until it answers true or timeoutMs have passed; answers whether it did.
+template <class Done>
+bool WaitUntil(Done done, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    while (!done()) {
+        if (GetTickCount64() - start > timeoutMs) {
+            return false;
+        }
+        Sleep(1);
+    }
+    return true;
+}
+
+// Band runners and thread starters for the pool. Starters pass scheduler starts through
+// unchanged.
+// Logs every band as its worker starts it.
 struct StartedBand {
     int rowStart;
     int rowEnd;
@@ -128,7 +148,7 @@ struct StartedBand {
 };
 void ClearStartedBands();
 std::vector<StartedBand> StartedBands();
-HANDLE LoggingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+unsigned __stdcall LoggingBandRunner(void* job);
 
 // Workers that hold their band until ReleaseHeldWorkers or until the flag is cleared, like a
 // kernel on a slow band that watches the flag.
@@ -137,13 +157,13 @@ void ReleaseHeldWorkers();
 // Blocks until at least `count` held workers have started.
 void WaitForHeldWorkers(int count);
 int HeldWorkersStarted();
-HANDLE HoldingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+unsigned __stdcall HoldingBandRunner(void* job);
 
 // Workers whose threads stay alive after they have rendered their band and left the pool,
 // until ReleaseLingeringWorkers; that waits (up to timeoutMs) until they have all ended.
 void ResetLingeringWorkers();
 bool ReleaseLingeringWorkers(DWORD timeoutMs);
-HANDLE LingeringStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
+unsigned __stdcall LingeringBandRunner(void* job);
 
 // Refuse to start any thread, or only workers.
 HANDLE FailingStarter(RenderThreadPool::ThreadEntry entry, void* argument, unsigned* threadId);
