@@ -65,13 +65,13 @@ TEST_F(MainWindowTest, RedrawDuringASlowRenderLeavesOnlyTheNewPicture)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    const HANDLE slow = gui->renderThread;
     PumpFor(200);
 
     gui->maxIterations = 512;
     SendCommand(gui, CommandId::FormulaNormal);
     PumpFor(0);
-    EXPECT_EQ(gui->renderThread, slow) << "the new render waits for the old one to end";
+    // The stop may end the old render within the command's own short wait, so whether the new
+    // one has begun yet depends on timing; what must hold is that nothing of the old is left.
     ASSERT_TRUE(WaitForRender(gui));
     EXPECT_EQ(gui->renderView.xMin, gui->view.xMin);
     EXPECT_EQ(gui->formula, 2);
