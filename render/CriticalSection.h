@@ -27,3 +27,16 @@ public:
 private:
     CriticalSection& section_;
 };
+
+// Holds a slim reader/writer lock exclusively for a scope. The lock itself is the caller's:
+// those here are static, so they outlive every thread that may still release them.
+class ExclusiveSrwLock {
+public:
+    explicit ExclusiveSrwLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveSrwLock() { ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveSrwLock(const ExclusiveSrwLock&) = delete;
+    ExclusiveSrwLock& operator=(const ExclusiveSrwLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
+};

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <new>
 
+#include "render/CriticalSection.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderBand.h"
 #include "render/RenderJob.h"
@@ -36,16 +37,8 @@ void UseDoublePrecision() {
 #endif
 }
 
-class CurrentPoolGuard {
-public:
-    CurrentPoolGuard() { AcquireSRWLockExclusive(&CurrentPoolLock); }
-    ~CurrentPoolGuard() { ReleaseSRWLockExclusive(&CurrentPoolLock); }
-    CurrentPoolGuard(const CurrentPoolGuard&) = delete;
-    CurrentPoolGuard& operator=(const CurrentPoolGuard&) = delete;
-};
-
 bool IsPassStillScheduled(unsigned long long serial) {
-    CurrentPoolGuard guard;
+    ExclusiveSrwLock guard(CurrentPoolLock);
     return CurrentRenderPool && CurrentPassSerial == serial;
 }
 
@@ -216,13 +209,13 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
 }
 
 void PublishCurrentRenderPool(RenderThreadPool* pool) {
-    CurrentPoolGuard guard;
+    ExclusiveSrwLock guard(CurrentPoolLock);
     CurrentRenderPool = pool;
     ++CurrentPassSerial;
 }
 
 void WithdrawCurrentRenderPool(RenderThreadPool* pool) {
-    CurrentPoolGuard guard;
+    ExclusiveSrwLock guard(CurrentPoolLock);
     // Another render may have published its own pool since; that one stays.
     if (CurrentRenderPool == pool) {
         CurrentRenderPool = nullptr;
@@ -233,7 +226,7 @@ bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
     HANDLE done = nullptr;
     unsigned long long serial;
     {
-        CurrentPoolGuard guard;
+        ExclusiveSrwLock guard(CurrentPoolLock);
         if (!CurrentRenderPool) {
             return totalMs != 0;
         }

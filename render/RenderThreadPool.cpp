@@ -17,14 +17,6 @@ namespace {
 // few (one per band and thread start), so one lock costs nothing measurable.
 SRWLOCK HandOffLock = SRWLOCK_INIT;
 
-class HandOffGuard {
-public:
-    HandOffGuard() { AcquireSRWLockExclusive(&HandOffLock); }
-    ~HandOffGuard() { ReleaseSRWLockExclusive(&HandOffLock); }
-    HandOffGuard(const HandOffGuard&) = delete;
-    HandOffGuard& operator=(const HandOffGuard&) = delete;
-};
-
 void WaitForHandOff(CONDITION_VARIABLE* condition) {
     SleepConditionVariableSRW(condition, &HandOffLock, INFINITE, 0);
 }
@@ -54,7 +46,7 @@ RenderThreadPool::~RenderThreadPool() {
     }
     if (schedulerReady) {
         {
-            HandOffGuard guard;
+            ExclusiveSrwLock guard(HandOffLock);
             passQueued = true;
             WakeAllConditionVariable(&handOffChanged);
         }
@@ -62,7 +54,7 @@ RenderThreadPool::~RenderThreadPool() {
     }
     DismissParkedWorkers();
     {
-        HandOffGuard guard;
+        ExclusiveSrwLock guard(HandOffLock);
         while (workersOut > 0) {
             WaitForHandOff(&handOffChanged);
         }
@@ -96,7 +88,7 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
         threadCount = 0;
     }
     {
-        HandOffGuard guard;
+        ExclusiveSrwLock guard(HandOffLock);
         bandsNotQueued = this->capacity;
     }
     ResetSlots();
@@ -123,7 +115,7 @@ bool RenderThreadPool::AddJob(RenderJob* job) {
     jobs[jobCount++] = job;
     // A ready scheduler counts queued and unqueued bands together to know how many workers to
     // start; the band moves from one to the other in one step.
-    HandOffGuard guard;
+    ExclusiveSrwLock guard(HandOffLock);
     --bandsNotQueued;
     CriticalSectionLock lock(queueLock);
     ++pendingCount;
@@ -137,7 +129,7 @@ bool RenderThreadPool::StartScheduler() {
     if (schedulerReady) {
         schedulerReady = false;
         passRunning = true;
-        HandOffGuard guard;
+        ExclusiveSrwLock guard(HandOffLock);
         passQueued = true;
         WakeAllConditionVariable(&handOffChanged);
         return true;
@@ -172,7 +164,7 @@ void RenderThreadPool::ScheduleWhenQueued() {
     // Each ready thread is handed exactly one pass: the driver makes a scheduler ready only
     // when another pass follows (or, leaving early, hands it an empty one).
     {
-        HandOffGuard guard;
+        ExclusiveSrwLock guard(HandOffLock);
         bool couldStart = true;
         while (!passQueued) {
             if (couldStart && ParkedWanted() > 0) {
@@ -189,7 +181,7 @@ void RenderThreadPool::ScheduleWhenQueued() {
 void RenderThreadPool::Schedule() {
     PublishCurrentRenderPool(this);
     {
-        HandOffGuard guard;
+        ExclusiveSrwLock guard(HandOffLock);
         passOpen = true;
         startFailed = false;
         WakeAllConditionVariable(&bandMayStart);
@@ -230,7 +222,7 @@ void RenderThreadPool::Schedule() {
 }
 
 void RenderThreadPool::DismissParkedWorkers() {
-    HandOffGuard guard;
+    ExclusiveSrwLock guard(HandOffLock);
     dismissed = true;
     WakeAllConditionVariable(&bandMayStart);
     while (parkedWorkers > 0) {
@@ -274,7 +266,7 @@ bool RenderThreadPool::StartParkedWorker() {
 }
 
 RenderJob* RenderThreadPool::WaitForBand() {
-    HandOffGuard guard;
+    ExclusiveSrwLock guard(HandOffLock);
     for (;;) {
         if (passOpen && bandsOut < threadCount && HasPendingJobs()) {
             RenderJob* job = ClaimJob();
@@ -317,7 +309,7 @@ void RenderThreadPool::RunBand(RenderJob* job) {
 }
 
 void RenderThreadPool::WorkerLeft() {
-    HandOffGuard guard;
+    ExclusiveSrwLock guard(HandOffLock);
     --bandsOut;
     --workersOut;
     if (passOpen) {
