@@ -119,8 +119,7 @@ class MemoryClient final : public IRenderCallbackInterface {
 public:
     MemoryClient(const View& from, uint32_t limit) : view(from), iterations(limit)
     {
-        view.stepX = view.spanX / kWidth;
-        view.stepY = view.spanY / kHeight;
+        view.UpdateSteps(kWidth, kHeight);
         indices.assign(static_cast<size_t>(kWidth) * kHeight, 0);
         smooth.assign(static_cast<size_t>(kWidth) * kHeight, 0.0f);
     }

@@ -81,10 +81,8 @@ void ZorbGUI::StartRender()
     }
 
     sizeChanged = 0;
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.UpdateSpans();
+    view.UpdateSteps(width, height);
     wheelView = view;
     SendMessageA(progressBar, PBM_SETPOS, 0, 0);
 
