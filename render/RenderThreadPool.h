@@ -103,9 +103,9 @@ public:
     void WorkerLeft();
     bool WaitDone(DWORD milliseconds);
 
-    // Kept for the pool's interface; the scheduling no longer asks them, as it counts the bands
-    // out under the hand-off lock instead. runningCount < threadCount, and runningCount > 0 or
-    // pendingCount > 0, each under queueLock.
+    // Kept for the pool's interface; the scheduling does not ask them, as it counts the bands out
+    // under the hand-off lock. Under queueLock: runningCount < threadCount (HasFreeThread), and
+    // runningCount > 0 or pendingCount > 0 (IsBusy).
     bool HasFreeThread();
     bool IsBusy();
 
@@ -157,7 +157,7 @@ private:
 
     // Guarded by the hand-off lock.
     CONDITION_VARIABLE bandMayStart = CONDITION_VARIABLE_INIT; // parked workers wait on it
-    CONDITION_VARIABLE handOffChanged = CONDITION_VARIABLE_INIT; // schedulers and the destructor wait on it
+    CONDITION_VARIABLE handOffChanged = CONDITION_VARIABLE_INIT; // schedulers and the driver wait on it
     bool passQueued = false;      // a pass waits for the ready scheduler
     bool passOpen = false;        // parked workers may take the scheduled pass's bands
     bool dismissed = false;       // no band for parked workers any more, and no new ones
