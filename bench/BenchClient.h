@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderStats.h"
 #include "render/View.h"
@@ -17,7 +18,7 @@ struct BenchRender {
     View view{};
     int width = 0;
     int height = 0;
-    int formula = 2;
+    int formula = Formula::Power2;
     uint64_t maxIterations = 0;
     LaneFamily family = LaneFamily::kAsPrepared;
     int threads = 0; // 0: as many as Prepare allows

@@ -25,10 +25,8 @@ inline View ViewBounds(double xMin, double xMax, double yMin, double yMax)
 // The view with the spans and steps of a width x height picture, as the window works them out.
 inline View WithSteps(View view, int width, int height)
 {
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.UpdateSpans();
+    view.UpdateSteps(width, height);
     return view;
 }
 

@@ -13,6 +13,7 @@
 #include "BenchSupport.h"
 #include "IterationCount.h"
 #include "render/BuildConfig.h"
+#include "render/Formula.h"
 #include "render/Processors.h"
 
 namespace {
@@ -30,10 +31,10 @@ struct BenchView {
 
 const BenchView kViews[] = {
     // The window's start-up picture and iteration limit.
-    {"default", 2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512},
+    {"default", Formula::Power2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512},
     // Seahorse valley: nearly every pixel near the boundary, long orbits.
-    {"seahorse", 2, -0.75, -0.74, 0.10925, 0.11675, 2000},
-    {"exp", 5, -4.0, 4.0, -3.0, 3.0, 64},
+    {"seahorse", Formula::Power2, -0.75, -0.74, 0.10925, 0.11675, 2000},
+    {"exp", Formula::Exp, -4.0, 4.0, -3.0, 3.0, 64},
 };
 
 const char* BuildName()
@@ -135,7 +136,7 @@ void RunLargeCase(int threads, bool raw)
     render.view = ViewBounds(-1.5, 0.5, -1.0, 1.0);
     render.width = 16000;
     render.height = 16000;
-    render.formula = 2;
+    render.formula = Formula::Power2;
     render.maxIterations = 50;
     render.family = LaneFamily::kAsPrepared;
     render.threads = threads;

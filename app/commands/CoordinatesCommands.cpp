@@ -8,10 +8,9 @@
 #include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
 #include "app/window/ZorbGUI.h"
+#include "render/Formula.h"
 
 namespace {
-
-constexpr int kDefaultFormula = 2;
 
 void ShowFileError(const ZorbGUI& gui, const char* text)
 {
@@ -54,7 +53,7 @@ void ResetAfterInvalidFile(ZorbGUI& gui)
 {
     ShowFileError(gui, "Invalid CO-ord File, Resetting...");
     gui.julia = false;
-    gui.formula = kDefaultFormula;
+    gui.formula = Formula::Power2;
     gui.view.SetDefault();
     if (gui.GetWidth() >= 1 && gui.GetHeight() >= 1) {
         gui.view = gui.FixAspect();

@@ -54,8 +54,7 @@ TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
     view.xMax = view.xMin + setup.width * view.stepX;
     view.yMin = 0.1;
     view.yMax = view.yMin + setup.height * view.stepY;
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
+    view.UpdateSpans();
     RecordingClient client(setup, view);
 
     ASSERT_TRUE(RenderAndWait(client));
