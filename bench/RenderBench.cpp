@@ -210,27 +210,63 @@ void RunFloorCases(int all, int runs, bool raw)
     }
 }
 
+// How long a render takes to end once RenderRunningFlag is cleared, at the window's highest
+// iteration limit, on a view whose groups run to the limit (the default view holds points inside the
+// set beyond the known-inside test's reach), every logical processor busy.
+void RunStopCases(const std::vector<LaneFamily>& families, int all, int runs)
+{
+    constexpr DWORD kRunMs = 300;
+    for (LaneFamily family : families) {
+        BenchRender render;
+        render.view = ViewOf(kViews[0]);
+        render.width = kWidth;
+        render.height = kHeight;
+        render.formula = 2;
+        render.maxIterations = 4294967295u; // the window's highest
+        render.family = family;
+        render.threads = all;
+        BenchClient client(render);
+        std::vector<double> ms;
+        for (int run = 0; run < runs; ++run) {
+            double stopToEnd = 0.0;
+            if (!client.RunAndStop(kRunMs, &stopToEnd)) {
+                break;
+            }
+            ms.push_back(stopToEnd);
+        }
+        if (ms.empty()) {
+            continue;
+        }
+        std::printf("%-6s %-11s stop after %lu ms at the highest limit, threads %2d: flag cleared to render end median %8.2f ms, most %8.2f ms\n",
+                    BuildName(), LaneName(family), static_cast<unsigned long>(kRunMs), all, Median(ms),
+                    *std::max_element(ms.begin(), ms.end()));
+    }
+}
+
 } // namespace
 
 // Options: --runs N (renders per case, default 5), --raw (one line per run and nothing else:
 // "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case), --floor-only
-// (only the renders without a kernel).
+// (only the renders without a kernel), --stop-only (only the time a stopped render takes to end).
 int main(int argc, char** argv)
 {
     BenchOptions options{5};
     bool large = true;
     bool floorOnly = false;
+    bool stopOnly = false;
     const auto noLarge = [&](const std::string& option, int, char**, int*) {
         if (option == "--no-large") {
             large = false;
         } else if (option == "--floor-only") {
             floorOnly = true;
+        } else if (option == "--stop-only") {
+            stopOnly = true;
         } else {
             return false;
         }
         return true;
     };
-    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only]", &options, noLarge)) {
+    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only] [--stop-only]", &options, noLarge)) {
         return 2;
     }
     const int runs = options.runs;
@@ -246,6 +282,10 @@ int main(int argc, char** argv)
         threadCounts.push_back(all);
     }
 
+    if (stopOnly) {
+        RunStopCases(families, all, runs);
+        return 0;
+    }
     if (floorOnly) {
         RunFloorCases(all, runs, raw);
         return 0;

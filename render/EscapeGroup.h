@@ -15,6 +15,12 @@
 
 namespace ZORB_KERNEL_NAMESPACE {
 
+// The most formula steps a group makes between two looks at RenderRunningFlag. Every loop of
+// the kernel ends its stretch of steps there at the latest, so a stop is seen within this many
+// steps of the slowest group (the exponential's library calls, eight lanes: milliseconds)
+// whatever the iteration limit; a look costs one load per stretch.
+constexpr uint64_t kStepsBetweenStopChecks = uint64_t(1) << 14;
+
 // The 32-bit counters of the float lanes cannot count past 4294967295.
 template <class Count>
 Count CapIterationLimit(uint64_t limit)
@@ -55,7 +61,7 @@ template <class Lane, bool = HasTally<Lane>::value>
 class EscapeCount {
 public:
     using Count = typename Lane::Count;
-    static constexpr uint64_t kStepsPerStretch = ~uint64_t(0);
+    static constexpr uint64_t kStepsPerStretch = kStepsBetweenStopChecks;
 
     // Records |z|^2 in `last` for the lanes that were inside at the previous test, then counts
     // the lanes inside now. False when none is.
@@ -84,7 +90,8 @@ template <class Lane>
 class EscapeCount<Lane, true> {
 public:
     using Count = typename Lane::Count;
-    static constexpr uint64_t kStepsPerStretch = Lane::kTallyStepsPerChunk;
+    static constexpr uint64_t kStepsPerStretch =
+        Lane::kTallyStepsPerChunk < kStepsBetweenStopChecks ? Lane::kTallyStepsPerChunk : kStepsBetweenStopChecks;
 
     // The tally compares with the escape bound itself.
     ZORB_KERNEL_INLINE bool Test(Lane sizeSq, Lane& last, Lane)
@@ -165,6 +172,9 @@ struct EscapeGroup {
     Count stretchEnd = 0;
     bool knownInside = false;
     bool escaped = false;
+    // The render was stopped before the group was done: its counts are partial, and it must
+    // not be reported.
+    bool stopped = false;
 
     // Makes the group a new one, member by member: as one assignment of a new group the
     // compiler clears and copies the whole object with string instructions, slow to start.
@@ -179,6 +189,7 @@ struct EscapeGroup {
         stretchEnd = 0;
         knownInside = false;
         escaped = false;
+        stopped = false;
     }
 
     // Settles the group by the known-inside test, or asks for the limit it is to run to.
@@ -238,28 +249,39 @@ struct EscapeGroup {
         return ++steps < stretchEnd;
     }
 
-    // After the loop stopped: true when the group is done, false when it is to go on (its
-    // stretch ended, or its partner stopped) and the next stretch has been set up.
+    // The end of a stretch: the next one is set up, unless the render has been stopped.
+    // False when stopped.
+    ZORB_KERNEL_INLINE bool NextStretch()
+    {
+        if (!Lane::IsRenderRunning()) {
+            stopped = true;
+            return false;
+        }
+        count.EndStretch();
+        stretchEnd = StretchEnd();
+        return true;
+    }
+
+    // After the loop stopped: true when the group is done or the render stopped, false when
+    // it is to go on (its stretch ended, or its partner stopped) and the next stretch has been
+    // set up.
     ZORB_KERNEL_INLINE bool Finished()
     {
         if (escaped || steps >= limit) {
             return true;
         }
-        count.EndStretch();
-        stretchEnd = StretchEnd();
-        return false;
+        return !NextStretch();
     }
 
-    // True when the group is done after a run that stopped; otherwise it is set up to go on.
-    // Unlike Finished, a group stopped in mid-stretch keeps its tally.
+    // True when the group is done, or the render stopped, after a run that stopped; otherwise
+    // it is set up to go on. Unlike Finished, a group stopped in mid-stretch keeps its tally.
     ZORB_KERNEL_INLINE bool Settle()
     {
         if (escaped || steps >= limit) {
             return true;
         }
         if (steps >= stretchEnd) {
-            count.EndStretch();
-            stretchEnd = StretchEnd();
+            return !NextStretch();
         }
         return false;
     }

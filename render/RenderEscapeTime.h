@@ -80,7 +80,7 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
             if (!active || !group.Settle()) {
                 return true;
             }
-            return finish(group, n) && refill(group, n, active);
+            return !group.stopped && finish(group, n) && refill(group, n, active);
         };
 
         Group a, b, c;
@@ -190,8 +190,13 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
         return group.Begin(formula, julia, client);
     };
     // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
-    // has been stopped.
+    // has been stopped. A group stopped in its loop hands over nothing.
     auto report = [&](const auto& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
+        if constexpr (std::is_same_v<std::decay_t<decltype(group)>, Group>) {
+            if (group.stopped) {
+                return false;
+            }
+        }
         const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
         uint8_t indexes[kWidth];
         float smooth[kWidth];
