@@ -158,11 +158,17 @@ TEST(LargeImageDialog, RefusesWhatItCannotSaveBeforeTouchingTheFile)
     } cases[] = {
         {"0", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
         {"10", "", LargeImageFileType::Jpeg, "at least 1 pixel"},
-        {"4294967296", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
-        {"3000000000", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
         {"70000", "10", LargeImageFileType::Jpeg, "65500"},
         {"10", "65501", LargeImageFileType::Jpeg, "65500"},
         {"65536", "65536", LargeImageFileType::Bitmap, "4 GB"},
+        // Past 31 and past 32 bits: each refused with the limit it crosses, not read as a
+        // negative or zero side.
+        {"3000000000", "10", LargeImageFileType::Jpeg, "65500"},
+        {"10", "99999999999", LargeImageFileType::Jpeg, "65500"},
+        {"3000000000", "10", LargeImageFileType::Bitmap, "4 GB"},
+        {"99999999999", "2160", LargeImageFileType::Bitmap, "4 GB"},
+        {"4294967296", "1", LargeImageFileType::Bitmap, "4 GB"},
+        {"3000000000", "1", LargeImageFileType::Bitmap, "2147483647 pixels wide"},
         // 2147483000 x T bytes of indices, four times that of smooth values: no memory has it.
         {"2147483000", "1", LargeImageFileType::Bitmap, "not enough memory"},
     };
