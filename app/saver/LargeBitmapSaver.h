@@ -39,7 +39,8 @@ enum class LargeImageReserve {
 // The file is written beside its target and replaces it only when closed whole. Once the
 // render is stopped (Cancel, the program's end), the next pass end writes every remaining row
 // as index 255 (black) and closes the file at once, rather than pass by pass as the stopped
-// render winds down.
+// render winds down. The first write that fails (a full disk) stops the render itself, clears
+// RenderRunningFlag as Stop does, and the save ends as failed with the target untouched.
 class LargeBitmapSaver : public IRenderCallbackInterface {
 public:
     LargeBitmapSaver();
@@ -113,6 +114,8 @@ private:
     // Driver thread: one pass's rows to the file; the passes from `nextPass` on as never
     // rendered, then CloseFile; the file finished (or discarded after a failure).
     void WritePass(PassRows rows);
+    // A write failed: the save is lost, and the render is stopped at once.
+    void FailWrite();
     void FinishStoppedFile(int32_t nextPass);
     void CloseFile();
 

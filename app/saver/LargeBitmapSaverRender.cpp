@@ -117,14 +117,14 @@ void LargeBitmapSaver::WriteBitmapHeader()
     BITMAPINFOHEADER header{};
     InitBitmapInfoHeader(header, width, height);
     if (WriteBitmapHeaders(output.Out(), header, look.palette) != kBitmapPixelOffset) {
-        writeFailed = true;
+        FailWrite();
     }
 }
 
 void LargeBitmapSaver::StartJpeg()
 {
     if (!jpeg.Start(output.Out(), width, height)) {
-        writeFailed = true;
+        FailWrite();
     }
 }
 
@@ -162,8 +162,18 @@ void LargeBitmapSaver::WritePass(PassRows rows)
                                 buffers.rgbRow, buffers.pitch);
     }
     if (!written) {
-        writeFailed = true;
+        FailWrite();
     }
+}
+
+void LargeBitmapSaver::FailWrite()
+{
+    writeFailed = true;
+    // The file is to be discarded, so nothing rendered from here on can reach it: the render
+    // stops now, as Stop stops it, rather than render the rest of a large picture into nothing
+    // and tell the user only at its end. The stopped render closes (discards) the file at this
+    // pass's end and runs through its remaining passes without rendering them.
+    RenderRunningFlag.exchange(false);
 }
 
 void LargeBitmapSaver::FinishStoppedFile(int32_t nextPass)

@@ -23,6 +23,8 @@ namespace Id = LargeImageDialogId;
 // GetDlgItemTextA counts the terminator.
 constexpr int kFileNameChars = 258 + 1;
 constexpr int kIterationChars = 1022 + 1;
+// A number longer than this still reads as too large from its first digits.
+constexpr int kSideChars = 64;
 // How long OK waits for a cancelled save that is still closing its file before refusing.
 constexpr DWORD kPreviousSaveWaitMs = 2000;
 
@@ -109,14 +111,21 @@ void Browse(const LargeImageDialogOwner& owner, HWND dialog)
     }
 }
 
-// What OK asks for, as the dialog's controls say it.
-LargeImageSettings ReadRequest(HWND dialog)
+// A width or height box as typed. GetDlgItemInt would give 0 for a number past 32 bits and
+// wrap one past 2147483647 into a negative int32, both then refused as below one pixel.
+int64_t ReadImageSide(HWND dialog, int id)
+{
+    char text[kSideChars] = {};
+    GetDlgItemTextA(dialog, id, text, kSideChars);
+    return ParseImageSide(text);
+}
+
+// What OK asks for, as the dialog's controls say it, with the sides already read and checked.
+LargeImageSettings ReadRequest(HWND dialog, int32_t width, int32_t height)
 {
     LargeImageSettings request = LargeImageSettingsInstance;
-    // Read unsigned: an empty or non-numeric box gives 0, a number above 2147483647 a
-    // negative int32; both are refused as below one pixel.
-    request.width = static_cast<int32_t>(GetDlgItemInt(dialog, Id::Width, nullptr, FALSE));
-    request.height = static_cast<int32_t>(GetDlgItemInt(dialog, Id::Height, nullptr, FALSE));
+    request.width = width;
+    request.height = height;
     char iterations[kIterationChars] = {};
     GetDlgItemTextA(dialog, Id::Iterations, iterations, kIterationChars);
     request.iterations = ParseIterationLimit(iterations, request.iterations);
@@ -138,16 +147,19 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     char path[kFileNameChars] = {};
     GetDlgItemTextA(dialog, Id::FileName, path, kFileNameChars);
     const bool keepAspect = IsDlgButtonChecked(dialog, Id::KeepAspect) == BST_CHECKED;
-    const LargeImageSettings request = ReadRequest(dialog);
     const LargeImageFileType type = saver.GetFileType();
 
     // Everything that can be refused is refused before the file is opened, so a refusal
     // never truncates the file that was named.
-    const LargeImageSizeCheck size = CheckLargeImageSize(request.width, request.height, type);
+    const int64_t width = ReadImageSide(dialog, Id::Width);
+    const int64_t height = ReadImageSide(dialog, Id::Height);
+    const LargeImageSizeCheck size = CheckLargeImageSize(width, height, type);
     if (size != LargeImageSizeCheck::Ok) {
         Refuse(owner, dialog, LargeImageSizeMessage(size));
         return;
     }
+    const LargeImageSettings request =
+        ReadRequest(dialog, static_cast<int32_t>(width), static_cast<int32_t>(height));
     switch (saver.Reserve(request, type)) {
     case LargeImageReserve::Ok:
         break;
