@@ -483,11 +483,11 @@ ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& hel
     uint64_t made = 0;
     const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
                                              b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
-    // At the end of the stretch (3) all three made `made` steps. Otherwise the groups before
-    // the one whose test failed made one more; the ones after it were not tested at that step
-    // and go on from there.
+    // At the end of the stretch all three made `made` steps. Otherwise the groups before the
+    // one whose test failed made one more; the ones after it were not tested at that step and
+    // go on from there.
     const Count steps = static_cast<Count>(made);
-    const int ahead = failed == 3 ? 0 : failed;
+    const int ahead = failed == Lane::kLoopEndReached ? 0 : failed;
     a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
     b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
     c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);
