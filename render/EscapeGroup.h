@@ -55,6 +55,36 @@ struct HasTally : std::false_type {};
 template <class Lane>
 struct HasTally<Lane, std::void_t<decltype(Lane::TallyStart())>> : std::true_type {};
 
+// The escape test and the formula step, written once for every loop of the C++ lanes below;
+// the hand-written three-group loops of the 256-bit lanes (avx/PowerLoops.h) do the same
+// operations in the same order, and the kernel tests hold them to these.
+
+// |z|^2, with the squares left in the orbit for the formula step.
+template <class Lane>
+ZORB_KERNEL_INLINE Lane SizeSquared(OrbitState<Lane>& orbit)
+{
+    orbit.zReSq = orbit.zRe * orbit.zRe;
+    orbit.zImSq = orbit.zIm * orbit.zIm;
+    return orbit.zReSq + orbit.zImSq;
+}
+
+// The test with a tally: |z|^2 into `last` where the previous test was inside, then the lanes
+// inside now counted and made the previous mask. False when none is inside.
+template <class Lane>
+ZORB_KERNEL_INLINE bool TallyTest(Lane sizeSq, Lane& last, Lane& tally)
+{
+    Lane::Select(tally, last, sizeSq);
+    return Lane::TallyInside(sizeSq, tally);
+}
+
+// One formula step; the new real part moves into z.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void FormulaStep(const Formula& formula, OrbitState<Lane>& orbit)
+{
+    formula.Iterate(orbit);
+    orbit.zRe = orbit.zReNext;
+}
+
 // The previous mask and the counters of a group. Lanes without a tally keep the mask and
 // integer counters apart.
 template <class Lane, bool = HasTally<Lane>::value>
@@ -94,11 +124,7 @@ public:
         Lane::kTallyStepsPerChunk < kStepsBetweenStopChecks ? Lane::kTallyStepsPerChunk : kStepsBetweenStopChecks;
 
     // The tally compares with the escape bound itself.
-    ZORB_KERNEL_INLINE bool Test(Lane sizeSq, Lane& last, Lane)
-    {
-        Lane::Select(tally_, last, sizeSq);
-        return Lane::TallyInside(sizeSq, tally_);
-    }
+    ZORB_KERNEL_INLINE bool Test(Lane sizeSq, Lane& last, Lane) { return TallyTest(sizeSq, last, tally_); }
     ZORB_KERNEL_INLINE void EndStretch()
     {
         stretched_ = true;
@@ -227,20 +253,14 @@ struct EscapeGroup {
     // One escape test. False when no lane is inside any more: the group is finished.
     ZORB_KERNEL_INLINE bool Test()
     {
-        orbit.zReSq = orbit.zRe * orbit.zRe;
-        orbit.zImSq = orbit.zIm * orbit.zIm;
-        if (!count.Test(orbit.zReSq + orbit.zImSq, last, Lane(E(4)))) {
+        if (!count.Test(SizeSquared(orbit), last, Lane(E(4)))) {
             escaped = true;
             return false;
         }
         return true;
     }
 
-    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
-    {
-        formula.Iterate(orbit);
-        orbit.zRe = orbit.zReNext;
-    }
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula) { FormulaStep(formula, orbit); }
 
     // One formula step. False at the end of the stretch.
     ZORB_KERNEL_INLINE bool Step(const Formula& formula)
@@ -391,19 +411,8 @@ struct GroupInFlight {
         group.steps = static_cast<Count>(group.steps + steps);
         group.escaped = !inside;
     }
-    ZORB_KERNEL_INLINE bool Test()
-    {
-        orbit.zReSq = orbit.zRe * orbit.zRe;
-        orbit.zImSq = orbit.zIm * orbit.zIm;
-        const Lane sizeSq = orbit.zReSq + orbit.zImSq;
-        Lane::Select(tally, last, sizeSq);
-        return Lane::TallyInside(sizeSq, tally);
-    }
-    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
-    {
-        formula.Iterate(orbit);
-        orbit.zRe = orbit.zReNext;
-    }
+    ZORB_KERNEL_INLINE bool Test() { return TallyTest(SizeSquared(orbit), last, tally); }
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula) { FormulaStep(formula, orbit); }
 };
 
 template <class Formula, class Lane>

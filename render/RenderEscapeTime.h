@@ -14,6 +14,18 @@
 
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
+//
+// Which loop a group of a row takes (EscapeGroup.h), by lane kind:
+// - FloatLane and DoubleLane, every lane in 32-bit code (eight vector registers), and exp(z)
+//   on every lane (its library calls leave nothing to interleave): one group at a time,
+//   RunGroup.
+// - Float4Lane and Double2Lane in 64-bit code: two groups side by side, RunGroupPair; a row's
+//   odd last group alone, RunGroup.
+// - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowsGroupsInFlight. For
+//   z^2, z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
+//   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo,
+//   RunAlone).
+// Every loop makes at most kStepsBetweenStopChecks steps between two looks at the stop flag.
 #define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
 
 namespace ZORB_KERNEL_NAMESPACE {

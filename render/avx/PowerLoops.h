@@ -2,7 +2,9 @@
 
 #include <cstddef>
 
-// The loops of z^2 + c, z^3 + c and z^4 + c for three groups, written out for the 256-bit lanes.
+// The loops of z^2 + c, z^3 + c and z^4 + c for three groups, written out for the 256-bit lanes:
+// the escape test of EscapeGroup.h (SizeSquared, TallyTest) and the steps of Power2Formula,
+// Power3Formula and Power4Formula (FormulaPolicies.h), which stay the reference.
 // Three groups' orbits, tallies and last values take twelve registers and leave four for the
 // step's values: the compiler's own allocation spills the tallies and puts a store and a reload
 // on their chain. Each line does what the lane operations of one group's Test and Iterate do,
