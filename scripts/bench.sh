@@ -93,7 +93,7 @@ for round in $(seq 1 "$ROUNDS"); do
     if [ $((round % 2)) = 1 ]; then order="ours theirs"; else order="theirs ours"; fi
     for side in $order; do
         if [ "$side" = ours ]; then dir=$OURS; else dir=$THEIRS; fi
-        "$WINE64" "$dir/zorb_bench_Avx.exe" --runs 1 --raw --no-large | sed "s/^case /$side /" >> "$RESULTS"
+        "$WINE64" "$dir/zorb_bench_Avx.exe" --runs 1 --raw | sed "s/^case /$side /" >> "$RESULTS"
         if [ "$LARGE" = 1 ]; then
             "$WINE64" "$dir/zorb_bench_large_Avx.exe" --runs 1 --raw --case default | sed "s/^case /$side /" >> "$RESULTS"
         fi
