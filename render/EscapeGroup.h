@@ -155,11 +155,13 @@ struct GroupResult {
     using E = typename Lane::Element;
     using Count = typename Lane::Count;
 
+    // Left unset until used: the kernel keeps a window of these on its stack, and only the
+    // slots a row reaches should cost memory.
     Count counts[Lane::kWidth];
     E last[Lane::kWidth];
-    Count limit = 0;
-    bool knownInside = false;
-    bool done = false;
+    Count limit;
+    bool knownInside;
+    bool done;
 
     // Colour index and smooth value of the first `reported` lanes.
     ZORB_KERNEL_INLINE void Colour(int reported, IRenderCallbackInterface* client, uint8_t* indexes, float* smooth) const

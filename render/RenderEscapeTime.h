@@ -46,8 +46,9 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
     constexpr bool kUseThird = HasPowerLoop<Formula, Lane>::value;
     // Finished groups wait here, in slots by column, until every group left of them has been
     // reported. A group is begun only while its slot is free, so a group that runs long while
-    // its neighbours run through the window holds the places back for a while.
-    constexpr int32_t kWindow = 1024;
+    // its neighbours run through the window holds the places back for a while; 512 slots hold
+    // a whole row of the window on screens up to 4096 pixels wide (float) or 2048 (double).
+    constexpr int32_t kWindow = 512;
     static_assert((kWindow & (kWindow - 1)) == 0, "slots by column modulo the window");
     GroupResult<Lane> results[kWindow];
     const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
