@@ -48,6 +48,10 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
     // reported. A group is begun only while its slot is free, so a group that runs long while
     // its neighbours run through the window holds the places back for a while; 512 slots hold
     // a whole row of the window on screens up to 4096 pixels wide (float) or 2048 (double).
+    // On wider rows that wait can move a group's GetMaxIterations after SetPixel calls it would
+    // otherwise precede; the pixels, their order and every call's count and arguments stay the
+    // same, and the program's clients answer GetMaxIterations from what they fixed at the
+    // render's start, so nothing they do depends on that interleaving.
     constexpr int32_t kWindow = 512;
     static_assert((kWindow & (kWindow - 1)) == 0, "slots by column modulo the window");
     GroupResult<Lane> results[kWindow];
