@@ -189,7 +189,7 @@ TEST(LargeImageDialog, RefusesWhatItCannotSaveBeforeTouchingTheFile)
             EXPECT_TRUE(OkEnabled(dialog));
             EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays for another try";
         }
-        // A file that cannot be made: the original "Error Creating File" box, no owner.
+        // A file that cannot be made: the fixed-form "Error Creating File" box, no owner.
         FillRequest(dialog, "10", "10", "100", 1, LargeImageFileType::Bitmap, "Q:\\no\\such\\folder\\x.bmp");
         PressButton(dialog, IDOK);
         EXPECT_EQ("Error Creating File", AnswerBox(kTitle));
