@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/commands/CommandsFiles.h"
+#include "app/dialogs/ErrorBox.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
@@ -14,7 +15,7 @@ namespace {
 
 void ShowFileError(const ZorbGUI& gui, const char* text)
 {
-    MessageBoxA(nullptr, text, gui.GetTitle(), MB_ICONERROR);
+    ShowErrorBox(nullptr, gui.GetTitle(), text);
 }
 
 CoordinateRecord RecordOf(const ZorbGUI& gui)
@@ -75,7 +76,7 @@ void SaveCoordinatesToFile(ZorbGUI& gui, const char* path)
 {
     ReplacingFile output;
     if (!output.Open(path)) {
-        ShowFileError(gui, "Error Creating File");
+        ShowFileError(gui, kCreateFileErrorText);
         return;
     }
     const std::string text = FormatCoordinates(RecordOf(gui));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "render/CriticalSection.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/JpegFile.h"
@@ -68,8 +69,9 @@ public:
     bool IsRenderingFor(HWND dialog);
     // On the dialog's LargeImageMessage::Progress: progress bar and status text.
     void ShowProgress();
-    // On LargeImageMessage::Finished: the closing text, the "File Saved" box, the dialog's end.
-    void ShowFinished();
+    // On LargeImageMessage::Finished: the closing text, the "File Saved" box (or, for a save
+    // that failed, an error box with `failureCaption`), the dialog's end.
+    void ShowFinished(const char* failureCaption);
 
     // ---- Any thread ----
     bool IsBusy();
@@ -109,6 +111,17 @@ public:
 private:
     enum class State { Idle, Reserved, Rendering };
 
+    // The dialog's handles, whether the last save failed, and `source` (progressText or
+    // finishText) copied into `text`, all read under the lock; the controls are then sent to
+    // without it.
+    struct DialogReport {
+        HWND dialog;
+        HWND progressBar;
+        HWND statusBar;
+        bool finishFailed;
+    };
+    static constexpr size_t kReportTextSize = 1024;
+    DialogReport CopyReport(const char* source, char* text);
     HWND ReportTarget();
     void PostProgress();
     // Driver thread: one pass's rows to the file; the passes from `nextPass` on as never
@@ -163,15 +176,15 @@ private:
     bool writeFailed = false;
 
     // Guards state, attached, the dialog handles and the texts.
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
     HANDLE fileEvent = nullptr; // manual reset, set while no save holds an open file
     State state = State::Idle;
     bool attached = false;      // the running save reports to `dialog`
     bool lastSaveFailed = false;
     std::atomic<bool> progressPending{false};
-    char progressText[1024] = {};
-    char finishText[1024] = {};
+    char progressText[kReportTextSize] = {};
+    char finishText[kReportTextSize] = {};
     bool finishFailed = false;
 };
 

@@ -226,9 +226,8 @@ void LargeBitmapSaver::ReportProgress(int64_t elapsedSeconds)
     char remaining[32];
     FormatDuration(static_cast<double>(elapsedSeconds), taken);
     FormatDuration(estimate, remaining);
-    EnterCriticalSection(&lock);
+    const CriticalSectionLock hold(lock);
     snprintf(progressText, sizeof(progressText), "Time Taken: %s Est Remaining: %s", taken, remaining);
-    LeaveCriticalSection(&lock);
 }
 
 void LargeBitmapSaver::PostProgress()
@@ -250,16 +249,18 @@ void LargeBitmapSaver::OnRenderComplete(double seconds, const RenderStats* stats
 
     char duration[32];
     FormatDuration(seconds, duration);
-    EnterCriticalSection(&lock);
-    snprintf(finishText, sizeof(finishText), "%s Time taken: %s",
-             writeFailed ? "Failed." : "Completed.", duration);
-    finishFailed = writeFailed;
-    lastSaveFailed = writeFailed;
-    const HWND target = attached ? dialog : nullptr;
-    attached = false;
-    state = State::Idle;
-    SetEvent(idleEvent);
-    LeaveCriticalSection(&lock);
+    HWND target = nullptr;
+    {
+        const CriticalSectionLock hold(lock);
+        snprintf(finishText, sizeof(finishText), "%s Time taken: %s",
+                 writeFailed ? "Failed." : "Completed.", duration);
+        finishFailed = writeFailed;
+        lastSaveFailed = writeFailed;
+        target = attached ? dialog : nullptr;
+        attached = false;
+        state = State::Idle;
+        SetEvent(idleEvent);
+    }
 
     // After a cancel the dialog is gone and nobody is told: the box would pop up out of
     // nowhere, over whatever the user is doing by then.

@@ -8,6 +8,7 @@
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
+#include "app/dialogs/ErrorBox.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/dialogs/FileNameEdit.h"
 #include "app/files/OutputFile.h"
@@ -33,7 +34,6 @@ constexpr char kBrowseTitle[] = "Save Image as ...";
 constexpr char kBrowseDefaultExt[] = "bmp";
 constexpr char kBitmapDefaultName[] = "image.bmp";
 constexpr char kJpegDefaultName[] = "image.jpeg";
-constexpr char kCreateFailedText[] = "Error Creating File";
 constexpr char kBusyText[] =
     "The last large image is still being written.\nTry again once it has finished.";
 constexpr char kNoMemoryText[] =
@@ -47,7 +47,7 @@ char BrowsePath[MAX_PATH];
 
 void Refuse(const LargeImageDialogOwner& owner, HWND dialog, const char* text)
 {
-    MessageBoxA(dialog, text, owner.caption, MB_ICONERROR);
+    ShowErrorBox(dialog, owner.caption, text);
 }
 
 HWND CreateDialogStatusBar(HWND dialog)
@@ -59,13 +59,13 @@ HWND CreateDialogStatusBar(HWND dialog)
 
 INT_PTR OnInitDialog(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    LargeImageSettings& settings = LargeImageSettingsInstance;
+    LargeImageSettings& settings = *owner.settings;
     CheckDlgButton(dialog, Id::KeepAspect, BST_CHECKED);
     SetDlgItemInt(dialog, Id::Width, static_cast<UINT>(settings.width), FALSE);
     SetDlgItemInt(dialog, Id::Height, static_cast<UINT>(settings.height), FALSE);
     SetDlgItemInt(dialog, Id::Iterations, settings.iterations, FALSE);
     const HWND statusBar = CreateDialogStatusBar(dialog);
-    LargeBitmapSaverInstance.Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
+    owner.saver->Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
     SetDlgItemTextA(dialog, Id::FileName, owner.folder);
 
     const int processors = CountLogicalProcessors();
@@ -82,13 +82,13 @@ INT_PTR OnInitDialog(const LargeImageDialogOwner& owner, HWND dialog)
     SetWindowSubclass(GetDlgItem(dialog, Id::FileName), FileNameEditSubclassProc, 0, 0);
     CheckDlgButton(dialog, Id::Jpeg, BST_CHECKED);
     CheckDlgButton(dialog, Id::Bitmap, BST_UNCHECKED);
-    LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Jpeg);
+    owner.saver->SetFileType(LargeImageFileType::Jpeg);
     return TRUE;
 }
 
 void Browse(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    const bool bitmap = LargeBitmapSaverInstance.GetFileType() == LargeImageFileType::Bitmap;
+    const bool bitmap = owner.saver->GetFileType() == LargeImageFileType::Bitmap;
     const DWORD folder = GetTempPathA(MAX_PATH, BrowsePath);
     if (folder == 0 || folder >= MAX_PATH) {
         BrowsePath[0] = '\0';
@@ -120,10 +120,11 @@ int64_t ReadImageSide(HWND dialog, int id)
     return ParseImageSide(text);
 }
 
-// What OK asks for, as the dialog's controls say it, with the sides already read and checked.
-LargeImageSettings ReadRequest(HWND dialog, int32_t width, int32_t height)
+// What OK asks for, as the dialog's controls say it, with the sides already read and checked;
+// what the controls do not hold comes from `stored`.
+LargeImageSettings ReadRequest(HWND dialog, const LargeImageSettings& stored, int32_t width, int32_t height)
 {
-    LargeImageSettings request = LargeImageSettingsInstance;
+    LargeImageSettings request = stored;
     request.width = width;
     request.height = height;
     char iterations[kIterationChars] = {};
@@ -136,7 +137,7 @@ LargeImageSettings ReadRequest(HWND dialog, int32_t width, int32_t height)
 
 void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    LargeBitmapSaver& saver = LargeBitmapSaverInstance;
+    LargeBitmapSaver& saver = *owner.saver;
     // OK reached again while this dialog's save runs (Enter with the button disabled), or a
     // save that was cancelled a moment ago still closing its file: never two at once.
     if (saver.IsRenderingFor(dialog) ||
@@ -159,7 +160,7 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
         return;
     }
     const LargeImageSettings request =
-        ReadRequest(dialog, static_cast<int32_t>(width), static_cast<int32_t>(height));
+        ReadRequest(dialog, *owner.settings, static_cast<int32_t>(width), static_cast<int32_t>(height));
     switch (saver.Reserve(request, type)) {
     case LargeImageReserve::Ok:
         break;
@@ -173,10 +174,10 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     ReplacingFile file;
     if (!file.Open(path)) {
         saver.CancelReservation();
-        MessageBoxA(nullptr, kCreateFailedText, owner.caption, MB_ICONERROR);
+        ShowErrorBox(nullptr, owner.caption, kCreateFileErrorText);
         return;
     }
-    LargeImageSettingsInstance = request;
+    *owner.settings = request;
 
     const LargeImageSource source = owner.source();
     View view = source.view;
@@ -192,10 +193,10 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     }
 }
 
-void Cancel(HWND dialog)
+void Cancel(const LargeImageDialogOwner& owner, HWND dialog)
 {
     RenderRunningFlag.exchange(false);
-    LargeBitmapSaverInstance.DetachDialog();
+    owner.saver->DetachDialog();
     EndDialog(dialog, 0);
 }
 
@@ -207,11 +208,11 @@ INT_PTR OnCommand(const LargeImageDialogOwner& owner, HWND dialog, WPARAM wParam
     switch (LOWORD(wParam)) {
     case Id::Jpeg:
         CheckDlgButton(dialog, Id::Bitmap, BST_UNCHECKED);
-        LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Jpeg);
+        owner.saver->SetFileType(LargeImageFileType::Jpeg);
         break;
     case Id::Bitmap:
         CheckDlgButton(dialog, Id::Jpeg, BST_UNCHECKED);
-        LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Bitmap);
+        owner.saver->SetFileType(LargeImageFileType::Bitmap);
         break;
     case Id::KeepAspect:
         break;
@@ -222,7 +223,7 @@ INT_PTR OnCommand(const LargeImageDialogOwner& owner, HWND dialog, WPARAM wParam
         StartSave(owner, dialog);
         break;
     default:
-        Cancel(dialog);
+        Cancel(owner, dialog);
         break;
     }
     return TRUE;
@@ -242,14 +243,14 @@ INT_PTR CALLBACK SaveLargeImageDlgProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_COMMAND:
         return OnCommand(*owner, dialog, wParam);
     case LargeImageMessage::Progress:
-        LargeBitmapSaverInstance.ShowProgress();
+        owner->saver->ShowProgress();
         return TRUE;
     case LargeImageMessage::Finished:
-        LargeBitmapSaverInstance.ShowFinished();
+        owner->saver->ShowFinished(owner->caption);
         return TRUE;
     case WM_DESTROY:
         // However the dialog goes, a save still running must not report to it any more.
-        LargeBitmapSaverInstance.DetachDialog();
+        owner->saver->DetachDialog();
         EndDialog(dialog, 0);
         return FALSE;
     default:

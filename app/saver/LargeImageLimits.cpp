@@ -6,14 +6,9 @@
 
 #include "app/files/BitmapFile.h"
 
-uint64_t LargeBitmapStride(int64_t width)
-{
-    return (static_cast<uint64_t>(width) + 3) & ~static_cast<uint64_t>(3);
-}
-
 uint64_t LargeBitmapFileSize(int64_t width, int64_t height)
 {
-    return kBitmapPixelOffset + static_cast<uint64_t>(height) * LargeBitmapStride(width);
+    return kBitmapPixelOffset + static_cast<uint64_t>(height) * BitmapRowStride(width);
 }
 
 LargeImageSizeCheck CheckLargeImageSize(int64_t width, int64_t height, LargeImageFileType type)

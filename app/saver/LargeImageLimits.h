@@ -24,8 +24,6 @@ LargeImageSizeCheck CheckLargeImageSize(int64_t width, int64_t height, LargeImag
 // What the dialog tells the user when it refuses a size.
 const char* LargeImageSizeMessage(LargeImageSizeCheck check);
 
-// BMP row size, (width + 3) & ~3, and whole-file size 1078 + height x stride, in 64 bits so
-// that sizes past the format's limits can be told apart from ones within them. Exact for sides
-// from 0 to 4294967295.
-uint64_t LargeBitmapStride(int64_t width);
+// BMP whole-file size 1078 + height x BitmapRowStride(width), in 64 bits so that sizes past the
+// format's limits can be told apart from ones within them. Exact for sides from 0 to 4294967295.
 uint64_t LargeBitmapFileSize(int64_t width, int64_t height);

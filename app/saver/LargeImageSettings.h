@@ -15,8 +15,8 @@ struct LargeImageSettings {
 extern LargeImageSettings LargeImageSettingsInstance;
 
 // The iteration limit typed into the dialog: leading blanks, then decimal digits; a number
-// above 4294967295 is taken as 4294967295 (the kernels' 32-bit limit). Text without digits
-// leaves `current`.
+// above 4294967295 is taken as 4294967295, as the saver keeps its limit in 32 bits. Text
+// without digits leaves `current`.
 uint32_t ParseIterationLimit(const char* text, uint32_t current);
 
 // A picture width or height typed into the dialog: decimal digits, blanks around them allowed.

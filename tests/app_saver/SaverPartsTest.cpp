@@ -104,7 +104,7 @@ TEST(LargeImageSettings, ImageSideIsReadWithoutWrapping)
         {"99999999999999999999999999999999", kImageSideCeiling},
         {"", 0},
         {"abc", 0},
-        {"12abc", 0}, // not a number, as the dialog always read it
+        {"12abc", 0}, // not a number, as GetDlgItemInt reads it too
         {"-5", 0},
     };
     for (const auto& c : cases) {
