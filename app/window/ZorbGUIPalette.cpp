@@ -3,6 +3,7 @@
 #include "app/palette/Palette.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "app/window/MenuRadioGroup.h"
 #include "app/window/ZorbGUI.h"
 
 namespace {
@@ -13,17 +14,6 @@ const int kPaletteItems[kPaletteCount] = {
     CommandId::PaletteMonoBlue,    CommandId::PaletteGreyscale,   CommandId::PaletteBinaryRed,
     CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue,  CommandId::PalettePsychadelic,
 };
-
-void CheckPaletteItem(HWND window, int selected)
-{
-    const HMENU menu = GetMenu(window);
-    if (menu == nullptr) {
-        return;
-    }
-    for (int id : kPaletteItems) {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
-    }
-}
 
 } // namespace
 
@@ -62,7 +52,7 @@ void ZorbGUI::SelectPalette(int menuId, int palette)
         return;
     }
     cycleReverse = 1;
-    CheckPaletteItem(hwnd, menuId);
+    CheckRadioGroup(hwnd, kPaletteItems, menuId);
     paletteId = palette;
     BuildPalette(screenBitmapInfo);
     ApplyPalette();
