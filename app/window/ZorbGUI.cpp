@@ -101,7 +101,6 @@ ZorbGUI::ZorbGUI()
     QueryPerformanceFrequency(&frequency);
     SecondsPerCount = 1.0 / static_cast<double>(frequency.QuadPart);
     uiThreadId = GetCurrentThreadId();
-    InitializeCriticalSection(&bandLock);
     CoInitialize(nullptr);
 }
 
@@ -120,7 +119,6 @@ ZorbGUI::~ZorbGUI()
     if (toolbarHotImages != nullptr) {
         ImageList_Destroy(toolbarHotImages);
     }
-    DeleteCriticalSection(&bandLock);
     CoUninitialize();
 }
 
@@ -179,10 +177,11 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
     gui->uiThreadId = GetCurrentThreadId();
     RegisterMainClass(*gui);
 
-    const HDC screen = GetDC(nullptr);
-    gui->dpiX = static_cast<float>(GetDeviceCaps(screen, LOGPIXELSX)) * kDpiScale;
-    gui->dpiY = static_cast<float>(GetDeviceCaps(screen, LOGPIXELSY)) * kDpiScale;
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDc screen(nullptr);
+        gui->dpiX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) * kDpiScale;
+        gui->dpiY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) * kDpiScale;
+    }
 
     int width = static_cast<int>(gui->dpiX * kWindowedWidth);
     int height = static_cast<int>(gui->dpiY * kWindowedHeight);

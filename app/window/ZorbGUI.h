@@ -4,7 +4,9 @@
 #include <commdlg.h>
 #include <commctrl.h>
 #include <cstdint>
+#include <optional>
 
+#include "render/CriticalSection.h"
 #include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
@@ -12,6 +14,7 @@
 #include "app/palette/Palette.h"
 #include "app/view/ViewHistory.h"
 #include "app/view/ViewZoom.h"
+#include "app/window/WindowDc.h"
 
 class RenderThreadPool;
 struct RenderStats;
@@ -213,7 +216,7 @@ public:
     POINT dragStart{0, 0};
     POINT dragEnd{0, 0};
     HDC memoryDC = nullptr;
-    HDC windowDC = nullptr;
+    std::optional<WindowDc> windowDC; // the render driver's, while a render runs
     HDC backBufferDC = nullptr;
     HGDIOBJ oldBitmap = nullptr;
     HBITMAP dibSection = nullptr;
@@ -275,7 +278,7 @@ public:
     // render's driver thread copies too), so the XOR outline is never half painted over.
     bool bandShown = false;
     bool bandFree = false;
-    CRITICAL_SECTION bandLock;
+    CriticalSection bandLock;
     HANDLE renderThread = nullptr;
     DWORD renderThreadId = 0;
     DWORD uiThreadId = 0;

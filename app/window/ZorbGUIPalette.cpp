@@ -40,9 +40,7 @@ void ZorbGUI::ApplyPalette()
     }
     FillColourTable(screenBitmapInfo->colours, paletteWindow, insideColour);
     SetDIBColorTable(memoryDC, 0, 256, screenBitmapInfo->colours);
-    const HDC dc = GetDC(hwnd);
-    DibToWindow(dc);
-    ReleaseDC(hwnd, dc);
+    DibToWindow(WindowDc(hwnd).get());
     DibToBackBuffer();
 }
 
