@@ -271,14 +271,14 @@ public:
     // The part of the plane (bounds only) that the DIB shows as rendered picture; a wheel
     // preview zoomed out past it shows the background there.
     View pictureBounds{};
-    // The render in flight: its driver thread, and the view and image size it was started
-    // with, which its threads see however the window changes meanwhile.
     // The rubber band on the window: whether it is drawn now and whether as a free box. Every
     // copy onto the window lifts it first and draws it again after (under bandLock, as the
     // render's driver thread copies too), so the XOR outline is never half painted over.
     bool bandShown = false;
     bool bandFree = false;
     CriticalSection bandLock;
+    // The render in flight: its driver thread, and the view and image size it was started
+    // with, which its threads see however the window changes meanwhile.
     HANDLE renderThread = nullptr;
     DWORD renderThreadId = 0;
     DWORD uiThreadId = 0;
