@@ -54,16 +54,19 @@ LRESULT ZorbGUI::OnMouseMove(WPARAM keys, int x, int y)
         ShowCursorPosition(x, y);
         return 0;
     }
-    const WindowDc dc(hwnd);
-    CriticalSectionLock lock(bandLock);
-    if (bandShown) {
-        InvertRubberBand(dc.get(), dragStart, dragEnd);
+    const WindowDc windowDc(hwnd);
+    const HDC dc = windowDc.get();
+    {
+        CriticalSectionLock lock(bandLock);
+        if (bandShown) {
+            InvertRubberBand(dc, dragStart, dragEnd);
+        }
+        BandFirstMove = false;
+        bandFree = FreeBox(keys);
+        dragEnd = BandCorner(x, y - imageTop, bandFree);
+        InvertRubberBand(dc, dragStart, dragEnd);
+        bandShown = true;
     }
-    BandFirstMove = false;
-    bandFree = FreeBox(keys);
-    dragEnd = BandCorner(x, y - imageTop, bandFree);
-    InvertRubberBand(dc.get(), dragStart, dragEnd);
-    bandShown = true;
     return 0;
 }
 
