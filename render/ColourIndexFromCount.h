@@ -3,12 +3,10 @@
 #include <cstdint>
 
 #include "render/IRenderCallbackInterface.h"
+#include "render/InsideColourIndex.h"
 #include "render/KernelNamespace.h"
 
 namespace ZORB_KERNEL_NAMESPACE {
-
-// Points that did not escape, and those the known-inside test settles.
-constexpr uint8_t kInsideColourIndex = 255;
 
 // The count rounded to single precision and widened again. x87 code may keep a cast value in
 // its wider registers; going through memory rounds it there too.

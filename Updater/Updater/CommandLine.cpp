@@ -1,23 +1,6 @@
 #include "CommandLine.h"
 
-#include <windows.h>
-
-namespace {
-
-// The module path buffer of the system call; a longer path arrives cut.
-constexpr DWORD kModulePathSize = 1000;
-
-std::string ModulePath()
-{
-    char buffer[kModulePathSize] = {};
-    DWORD length = GetModuleFileNameA(NULL, buffer, kModulePathSize);
-    if (length >= kModulePathSize) {
-        length = kModulePathSize - 1;
-    }
-    return std::string(buffer, length);
-}
-
-} // namespace
+#include "ProgramFolder.h"
 
 CommandLine::CommandLine(const std::string& line)
 {
@@ -106,13 +89,14 @@ void CommandLine::SplitModulePath(const std::string& path)
     if (path.empty()) {
         return;
     }
-    size_t separator = path.find_last_of("/\\");
-    if (separator == std::string::npos) {
+    const std::string folder = FolderOfPath(path);
+    if (folder.empty()) {
         directory = path;
         fileName = path;
     } else {
-        directory = path.substr(0, separator);
-        fileName = path.substr(separator + 1);
+        // The folder without its closing separator.
+        directory = folder.substr(0, folder.size() - 1);
+        fileName = path.substr(folder.size());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "UpdateCheck.h"
 
 #include "CommandLine.h"
+#include "ProgramFolder.h"
 #include "UpdateSession.h"
 #include "Updater.h"
 
@@ -15,23 +16,11 @@
 
 namespace {
 
-constexpr DWORD kModulePathSize = 1000;
-
 #ifdef _WIN64
 const char kUpdaterProgram[] = "Updater.exe";
 #else
 const char kUpdaterProgram[] = "Updater32.exe";
 #endif
-
-std::string ModulePath()
-{
-    char buffer[kModulePathSize] = {};
-    DWORD length = GetModuleFileNameA(NULL, buffer, kModulePathSize);
-    if (length >= kModulePathSize) {
-        length = kModulePathSize - 1;
-    }
-    return std::string(buffer, length);
-}
 
 std::string UpdatePromptText(const std::string& newVersion, const std::string& currentVersion)
 {

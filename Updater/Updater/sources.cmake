@@ -1,7 +1,8 @@
-# The update client: option parser, Winsock and HTTP client, INI files, the updater logic and
-# the update check thread.
+# The update client: the program's folder, option parser, Winsock and HTTP client, INI files,
+# the updater logic and the update check thread.
 set(UPDATER_SOURCES
     ${ZORB_ROOT}/Updater/Updater/CommandLine.cpp
+    ${ZORB_ROOT}/Updater/Updater/ProgramFolder.cpp
     ${ZORB_ROOT}/Updater/Updater/Socket.cpp
     ${ZORB_ROOT}/Updater/Updater/HttpClient.cpp
     ${ZORB_ROOT}/Updater/Updater/SocketRecvBuffer.cpp

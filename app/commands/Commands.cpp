@@ -6,38 +6,12 @@
 #include "app/dialogs/AboutDialog.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "app/window/MenuRadioGroup.h"
 #include "render/Formula.h"
 #include "render/LambdaConstant.h"
 #include "render/RenderRunningFlag.h"
 
 namespace {
-
-// The Fractal > Iteration items, as one radio group.
-const int kFormulaItems[] = {
-    CommandId::FormulaCubed,  CommandId::FormulaNormal,      CommandId::FormulaFourthPower,
-    CommandId::FormulaLambda, CommandId::FormulaExponential,
-};
-
-struct MenuRadioCheck {
-    HMENU menu;
-    int selected;
-
-    void Apply(int id) const
-    {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
-    }
-};
-
-void RadioCheck(HWND window, const int* ids, int count, int selected)
-{
-    const MenuRadioCheck check{GetMenu(window), selected};
-    if (check.menu == nullptr) {
-        return;
-    }
-    for (int i = 0; i < count; ++i) {
-        check.Apply(ids[i]);
-    }
-}
 
 // Toolbar buttons that stand for a command of their own.
 int CommandOfButton(int button)
@@ -149,7 +123,7 @@ void ZorbGUI::SelectFormula(int menuId, int formulaId)
 {
     formula = formulaId;
     RequestRedraw();
-    RadioCheck(hwnd, kFormulaItems, static_cast<int>(sizeof(kFormulaItems) / sizeof(kFormulaItems[0])), menuId);
+    CheckRadioGroup(hwnd, kFormulaItems, menuId);
 }
 
 void ZorbGUI::SetLambdaAtPoint(LPARAM lParam)
@@ -196,11 +170,6 @@ void ZorbGUI::ToggleAdaptiveIterations()
 
 void ZorbGUI::SelectColouring(bool linear)
 {
-    const HMENU menu = GetMenu(hwnd);
-    if (menu != nullptr) {
-        CheckMenuItem(menu, CommandId::ColouringLinear, MF_BYCOMMAND | (linear ? MF_CHECKED : MF_UNCHECKED));
-        CheckMenuItem(menu, CommandId::ColouringProgressive,
-                      MF_BYCOMMAND | (linear ? MF_UNCHECKED : MF_CHECKED));
-    }
+    CheckRadioGroup(hwnd, kColouringItems, linear ? CommandId::ColouringLinear : CommandId::ColouringProgressive);
     linearColouring = linear;
 }

@@ -129,6 +129,6 @@ void BuildPaletteTable(PaletteTable* table, PaletteId id)
 
 void FillColourTable(RGBQUAD* colourTable, const RGBQUAD* window, RGBQUAD inside)
 {
-    std::memcpy(colourTable, window, kInsideIndex * sizeof(RGBQUAD));
-    colourTable[kInsideIndex] = inside;
+    std::memcpy(colourTable, window, kInsideColourIndex * sizeof(RGBQUAD));
+    colourTable[kInsideColourIndex] = inside;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "render/InsideColourIndex.h"
+
 // The palettes of the Settings > Palette menu, in menu order.
 enum class PaletteId : int {
     Rainbow = 0,
@@ -23,9 +25,6 @@ struct PaletteTable {
     static constexpr int kEntries = 512;
     RGBQUAD entries[kEntries];
 };
-
-// Index 255 of every picture: points that never escaped.
-constexpr int kInsideIndex = 255;
 
 // Appends colours to a table one entry at a time.
 struct PaletteCursor {

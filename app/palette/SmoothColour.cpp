@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "render/InsideColourIndex.h"
+
 // Every step is a float variable: the x86 build rounds each one to float (-ffloat-store), as
 // SSE does on x64, so both builds give the same colours.
 
 namespace {
-
-constexpr uint8_t kInsideIndex = 255;
 
 // a < b ? a : b, on purpose not std::min: a NaN in a must give b.
 inline float MinOf(float a, float b) { return a < b ? a : b; }
@@ -43,7 +43,7 @@ void SmoothPixelColour(uint8_t* rgbRow, int x, uint8_t colourIndex, float smooth
                        const RGBQUAD* palette)
 {
     uint8_t* out = rgbRow + 3 * x;
-    if (colourIndex == kInsideIndex) {
+    if (colourIndex == kInsideColourIndex) {
         out[0] = out[1] = out[2] = 0;
         return;
     }

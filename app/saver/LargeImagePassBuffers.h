@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/saver/LargeImageFileType.h"
+#include "render/InsideColourIndex.h"
 
 // The large-picture saver's memory: one pass of T rows as the workers write it, and what the
 // pass is written through, a BMP block or one JPEG scanline. Its size depends on the width and
@@ -30,5 +31,5 @@ struct LargeImagePassBuffers {
 };
 
 // Colour index and smooth value of a pixel that was never rendered.
-constexpr uint8_t kUnrenderedIndex = 255;
+constexpr uint8_t kUnrenderedIndex = kInsideColourIndex;
 constexpr float kUnrenderedSmooth = 0.0f;

@@ -10,12 +10,16 @@ struct FallbackChoice {
 
 constexpr char kFallbackCaption[] = "Instructions not supported";
 
+// The vector width the SSE2 build's kernels need.
+constexpr int kSseBits = 128;
+
+// What a build offers on a processor without 128-bit vectors: the scalar build.
+constexpr FallbackChoice kScalarFallback{
+    "Intrinsic instructions are not supported on this computer, launching the SSE executable instead",
+    "newZorbReleaseScalar.exe"};
+
 // The SSE2 build's choice: its window from 128 bits up, otherwise the scalar build.
 FallbackChoice SseStartupChoice(int bits);
-
-// The program's folder from its module path: everything up to and including the last
-// backslash. False (and an empty folder) for a path without one.
-bool ProgramFolder(const char* modulePath, char* folder, unsigned folderSize);
 
 // Asks whether to start the narrower build; unless the user cancels, starts it from the
 // program's own folder with the shell's "open" verb and no parameters. True when the user did

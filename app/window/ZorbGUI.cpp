@@ -3,12 +3,13 @@
 #include "app/window/ZorbGUI.h"
 
 #include <objbase.h>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "app/dialogs/FileDialog.h"
 #include "app/resources/resource.h"
 #include "render/RenderRunningFlag.h"
+#include "Updater/Updater/ProgramFolder.h"
 
 double SecondsPerCount = 0.0;
 int LastRenderWidth = 0;
@@ -22,7 +23,8 @@ constexpr float kDpiScale = 0.010416667f; // 1 / 96
 constexpr float kWindowedWidth = 640.0f;
 constexpr float kWindowedHeight = 555.0f;
 constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW;
-// A popup window with the class-specific bit 0x8 that the fullscreen window has always had.
+// WS_POPUP and the class-specific bit 0x8. The window class gives that bit no meaning; it is
+// set so that the fullscreen window's style, as GWL_STYLE reports it, is exactly this value.
 constexpr DWORD kFullscreenStyle = 0x80000008;
 
 // A render stopped at destruction ends within one pixel's work per worker; a pixel at a huge
@@ -101,7 +103,6 @@ ZorbGUI::ZorbGUI()
     QueryPerformanceFrequency(&frequency);
     SecondsPerCount = 1.0 / static_cast<double>(frequency.QuadPart);
     uiThreadId = GetCurrentThreadId();
-    InitializeCriticalSection(&bandLock);
     CoInitialize(nullptr);
 }
 
@@ -120,7 +121,6 @@ ZorbGUI::~ZorbGUI()
     if (toolbarHotImages != nullptr) {
         ImageList_Destroy(toolbarHotImages);
     }
-    DeleteCriticalSection(&bandLock);
     CoUninitialize();
 }
 
@@ -179,10 +179,11 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
     gui->uiThreadId = GetCurrentThreadId();
     RegisterMainClass(*gui);
 
-    const HDC screen = GetDC(nullptr);
-    gui->dpiX = static_cast<float>(GetDeviceCaps(screen, LOGPIXELSX)) * kDpiScale;
-    gui->dpiY = static_cast<float>(GetDeviceCaps(screen, LOGPIXELSY)) * kDpiScale;
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDc screen(nullptr);
+        gui->dpiX = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSX)) * kDpiScale;
+        gui->dpiY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) * kDpiScale;
+    }
 
     int width = static_cast<int>(gui->dpiX * kWindowedWidth);
     int height = static_cast<int>(gui->dpiY * kWindowedHeight);
@@ -202,8 +203,7 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
         return 1;
     }
     gui->hwnd = window;
-    GetModuleFileNameA(nullptr, gui->exeDir, MAX_PATH);
-    StripFileName(gui->exeDir);
+    std::snprintf(gui->exeDir, sizeof(gui->exeDir), "%s", ProgramFolder().c_str());
 
     if (gui->GetWidth() >= 1 && gui->GetHeight() >= 1) {
         gui->view = gui->FixAspect();

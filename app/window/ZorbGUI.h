@@ -4,7 +4,9 @@
 #include <commdlg.h>
 #include <commctrl.h>
 #include <cstdint>
+#include <optional>
 
+#include "render/CriticalSection.h"
 #include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
@@ -12,6 +14,7 @@
 #include "app/palette/Palette.h"
 #include "app/view/ViewHistory.h"
 #include "app/view/ViewZoom.h"
+#include "app/window/WindowDc.h"
 
 class RenderThreadPool;
 struct RenderStats;
@@ -213,7 +216,7 @@ public:
     POINT dragStart{0, 0};
     POINT dragEnd{0, 0};
     HDC memoryDC = nullptr;
-    HDC windowDC = nullptr;
+    std::optional<WindowDc> windowDC; // the render driver's, while a render runs
     HDC backBufferDC = nullptr;
     HGDIOBJ oldBitmap = nullptr;
     HBITMAP dibSection = nullptr;
@@ -268,14 +271,14 @@ public:
     // The part of the plane (bounds only) that the DIB shows as rendered picture; a wheel
     // preview zoomed out past it shows the background there.
     View pictureBounds{};
-    // The render in flight: its driver thread, and the view and image size it was started
-    // with, which its threads see however the window changes meanwhile.
     // The rubber band on the window: whether it is drawn now and whether as a free box. Every
     // copy onto the window lifts it first and draws it again after (under bandLock, as the
     // render's driver thread copies too), so the XOR outline is never half painted over.
     bool bandShown = false;
     bool bandFree = false;
-    CRITICAL_SECTION bandLock;
+    CriticalSection bandLock;
+    // The render in flight: its driver thread, and the view and image size it was started
+    // with, which its threads see however the window changes meanwhile.
     HANDLE renderThread = nullptr;
     DWORD renderThreadId = 0;
     DWORD uiThreadId = 0;

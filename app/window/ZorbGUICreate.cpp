@@ -70,12 +70,13 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
     BuildPalette(screenBitmapInfo);
     BuildPalette(imageBitmapInfo);
 
-    const HDC screen = GetDC(nullptr);
-    backBufferDC = CreateCompatibleDC(screen);
-    backBufferBitmap = CreateCompatibleBitmap(screen, screenWidth, screenHeight);
-    backBufferOldBitmap = SelectObject(backBufferDC, backBufferBitmap);
-    memoryDC = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDc screen(nullptr);
+        backBufferDC = CreateCompatibleDC(screen.get());
+        backBufferBitmap = CreateCompatibleBitmap(screen.get(), screenWidth, screenHeight);
+        backBufferOldBitmap = SelectObject(backBufferDC, backBufferBitmap);
+        memoryDC = CreateCompatibleDC(screen.get());
+    }
     void* bits = nullptr;
     dibSection = CreateDIBSection(memoryDC, reinterpret_cast<BITMAPINFO*>(screenBitmapInfo),
                                   DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -118,9 +119,8 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
     SendMessageA(toolbar, TB_GETRECT, ToolbarButtonId::First, reinterpret_cast<LPARAM>(&button));
     imageTop = button.bottom + 1 + 2 * GetSystemMetrics(SM_CYBORDER) + GetSystemMetrics(SM_CYFRAME);
 
-    const HDC dc = GetDC(window);
-    Rectangle(dc, 0, 0, clientWidth, clientHeight);
-    ReleaseDC(window, dc);
+    const WindowDc dc(window);
+    Rectangle(dc.get(), 0, 0, clientWidth, clientHeight);
     return 0;
 }
 

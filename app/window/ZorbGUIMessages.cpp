@@ -189,10 +189,9 @@ LRESULT ZorbGUI::OnPaint()
         CreateProgressBar();
     } else if (inSizeMove && sizeChanged) {
         // Live resizing: the last picture, stretched; no render while the frame moves.
-        const HDC dc = GetDC(hwnd);
-        StretchBlt(dc, 0, imageTop, clientWidth, clientHeight - imageTop - statusHeight, memoryDC, 0, 0,
+        const WindowDc dc(hwnd);
+        StretchBlt(dc.get(), 0, imageTop, clientWidth, clientHeight - imageTop - statusHeight, memoryDC, 0, 0,
                    LastRenderWidth, LastRenderHeight - imageTop - statusHeight, SRCCOPY);
-        ReleaseDC(hwnd, dc);
         ValidateRect(hwnd, nullptr);
         return 0;
     }
@@ -319,9 +318,7 @@ LRESULT ZorbGUI::OnTimer(UINT_PTR timerId)
 void ZorbGUI::CommitWheelZoom()
 {
     KillTimer(hwnd, TimerId::WheelZoomCommit);
-    const HDC dc = GetDC(hwnd);
-    WindowToBackBuffer(dc);
-    ReleaseDC(hwnd, dc);
+    WindowToBackBuffer(WindowDc(hwnd).get());
     BackBufferToDib();
     wheelPending = 0;
     view = wheelView;

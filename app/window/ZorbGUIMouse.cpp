@@ -24,17 +24,6 @@ bool FreeBox(WPARAM keys)
     return (keys & (MK_SHIFT | MK_CONTROL)) != 0;
 }
 
-class BandLock {
-public:
-    explicit BandLock(CRITICAL_SECTION* lock) : lock_(lock) { EnterCriticalSection(lock_); }
-    ~BandLock() { LeaveCriticalSection(lock_); }
-    BandLock(const BandLock&) = delete;
-    BandLock& operator=(const BandLock&) = delete;
-
-private:
-    CRITICAL_SECTION* lock_;
-};
-
 } // namespace
 
 void ZorbGUI::InvertRubberBand(HDC dc, POINT start, POINT end)
@@ -65,9 +54,10 @@ LRESULT ZorbGUI::OnMouseMove(WPARAM keys, int x, int y)
         ShowCursorPosition(x, y);
         return 0;
     }
-    const HDC dc = GetDC(hwnd);
+    const WindowDc windowDc(hwnd);
+    const HDC dc = windowDc.get();
     {
-        BandLock lock(&bandLock);
+        CriticalSectionLock lock(bandLock);
         if (bandShown) {
             InvertRubberBand(dc, dragStart, dragEnd);
         }
@@ -77,7 +67,6 @@ LRESULT ZorbGUI::OnMouseMove(WPARAM keys, int x, int y)
         InvertRubberBand(dc, dragStart, dragEnd);
         bandShown = true;
     }
-    ReleaseDC(hwnd, dc);
     return 0;
 }
 
@@ -125,16 +114,17 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
     bool freeBox;
     POINT corner;
     {
-        BandLock lock(&bandLock);
+        CriticalSectionLock lock(bandLock);
         freeBox = bandShown ? bandFree : FreeBox(keys);
         corner = bandShown ? dragEnd : BandCorner(x, y - imageTop, freeBox);
     }
     const POINT bandStart = dragStart;
     SelectionBox box{};
     const bool zooms = ZoomViewToSelection(corner, freeBox, &box);
-    const HDC dc = GetDC(hwnd);
+    const WindowDc windowDc(hwnd);
+    const HDC dc = windowDc.get();
     {
-        BandLock lock(&bandLock);
+        CriticalSectionLock lock(bandLock);
         // Nothing paints over a band that zooms nothing; one that zooms, the animation covers.
         if (bandShown && !zooms) {
             InvertRubberBand(dc, bandStart, dragEnd);
@@ -142,7 +132,6 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
         bandShown = false;
     }
     if (!zooms) {
-        ReleaseDC(hwnd, dc);
         return 0;
     }
     const int width = GetWidth();
@@ -161,7 +150,7 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
         t = kAnimationSpeed * static_cast<float>(QpcSeconds() - t0);
     }
     StretchBlt(dc, 0, imageTop, width, height, memoryDC, box.left, box.top, box.width, box.height, SRCCOPY);
-    AdaptIterations((static_cast<double>(width) / box.width + static_cast<double>(height) / box.height) * 0.5);
+    AdaptIterations(SelectionMagnification(box, width, height));
     // The stretched box is the starting picture of the render.
     WindowToBackBuffer(dc);
     BackBufferToDib();
@@ -170,7 +159,6 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
     wheelPending = 0;
     InvalidateRect(hwnd, nullptr, FALSE);
     renderDue = 1;
-    ReleaseDC(hwnd, dc);
     return 0;
 }
 

@@ -5,39 +5,13 @@
 
 namespace {
 
-// A DC of the window for one copy, released when the copy is done.
-class WindowDc {
-public:
-    WindowDc(HWND window, HDC given) : window_(window), dc_(given), owned_(given == nullptr)
-    {
-        if (owned_) {
-            dc_ = GetDC(window_);
-        }
-    }
-    ~WindowDc()
-    {
-        if (owned_ && dc_ != nullptr) {
-            ReleaseDC(window_, dc_);
-        }
-    }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-    bool owned_;
-};
-
 // While alive, the rubber band (if one is drawn) is off the window, so that a copy neither
 // reads it into a picture nor paints over part of it; drawn again afterwards. The band's lock
 // keeps the UI thread's band moves and the driver thread's copies apart.
 class BandLifted {
 public:
-    BandLifted(ZorbGUI* gui, HDC dc) : gui_(gui), dc_(dc)
+    BandLifted(ZorbGUI* gui, HDC dc) : gui_(gui), dc_(dc), lock_(gui->bandLock)
     {
-        EnterCriticalSection(&gui_->bandLock);
         if (gui_->bandShown) {
             gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
         }
@@ -47,7 +21,6 @@ public:
         if (gui_->bandShown) {
             gui_->InvertRubberBand(dc_, gui_->dragStart, gui_->dragEnd);
         }
-        LeaveCriticalSection(&gui_->bandLock);
     }
     BandLifted(const BandLifted&) = delete;
     BandLifted& operator=(const BandLifted&) = delete;
@@ -55,6 +28,7 @@ public:
 private:
     ZorbGUI* gui_;
     HDC dc_;
+    CriticalSectionLock lock_;
 };
 
 } // namespace
@@ -63,7 +37,7 @@ private:
 // it and takes a DC of its own for each copy.
 HDC ZorbGUI::RenderWindowDc() const
 {
-    return OnRenderThread() ? windowDC : nullptr;
+    return OnRenderThread() && windowDC ? windowDC->get() : nullptr;
 }
 
 void ZorbGUI::BackBufferToDib()

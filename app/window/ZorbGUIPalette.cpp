@@ -3,6 +3,7 @@
 #include "app/palette/Palette.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "app/window/MenuRadioGroup.h"
 #include "app/window/ZorbGUI.h"
 
 namespace {
@@ -13,17 +14,6 @@ const int kPaletteItems[kPaletteCount] = {
     CommandId::PaletteMonoBlue,    CommandId::PaletteGreyscale,   CommandId::PaletteBinaryRed,
     CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue,  CommandId::PalettePsychadelic,
 };
-
-void CheckPaletteItem(HWND window, int selected)
-{
-    const HMENU menu = GetMenu(window);
-    if (menu == nullptr) {
-        return;
-    }
-    for (int id : kPaletteItems) {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
-    }
-}
 
 } // namespace
 
@@ -50,9 +40,7 @@ void ZorbGUI::ApplyPalette()
     }
     FillColourTable(screenBitmapInfo->colours, paletteWindow, insideColour);
     SetDIBColorTable(memoryDC, 0, 256, screenBitmapInfo->colours);
-    const HDC dc = GetDC(hwnd);
-    DibToWindow(dc);
-    ReleaseDC(hwnd, dc);
+    DibToWindow(WindowDc(hwnd).get());
     DibToBackBuffer();
 }
 
@@ -62,7 +50,7 @@ void ZorbGUI::SelectPalette(int menuId, int palette)
         return;
     }
     cycleReverse = 1;
-    CheckPaletteItem(hwnd, menuId);
+    CheckRadioGroup(hwnd, kPaletteItems, menuId);
     paletteId = palette;
     BuildPalette(screenBitmapInfo);
     ApplyPalette();

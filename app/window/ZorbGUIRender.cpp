@@ -298,7 +298,7 @@ void ZorbGUI::OnPassComplete(int64_t)
 void ZorbGUI::OnRenderStart()
 {
     SendMessageA(toolbar, TB_ENABLEBUTTON, ToolbarButtonId::StopRender, MAKELPARAM(TRUE, 0));
-    windowDC = GetDC(hwnd);
+    windowDC.emplace(hwnd);
     BackBufferToDib();
     GetDIBColorTable(memoryDC, 0, 255, paletteWindow);
 }
@@ -331,7 +331,6 @@ void ZorbGUI::OnRenderComplete(double seconds, const RenderStats* stats)
     ShowCursor(FALSE);
     SetCursor(LoadCursorA(nullptr, IDC_CROSS));
     SendMessageA(toolbar, TB_ENABLEBUTTON, ToolbarButtonId::StopRender, MAKELPARAM(FALSE, 0));
-    ReleaseDC(hwnd, windowDC);
-    windowDC = nullptr;
+    windowDC.reset();
     PostMessageA(hwnd, ZorbMessage::RenderFinished, GetCurrentThreadId(), 0);
 }

@@ -6,6 +6,7 @@
 #include "app/view/ViewPoint.h"
 #include "app/view/ViewPresets.h"
 #include "app/view/ViewZoom.h"
+#include "app/window/MenuRadioGroup.h"
 #include "app/window/ZorbGUI.h"
 #include "render/Formula.h"
 #include "render/RenderRunningFlag.h"
@@ -17,22 +18,6 @@ constexpr double kZoomOutFactor = 5.0;
 // UI for long.
 constexpr uint32_t kStopStepMs = 1;
 constexpr uint32_t kStopTotalMs = 10;
-
-const int kFormulaItems[] = {
-    CommandId::FormulaCubed,  CommandId::FormulaNormal,      CommandId::FormulaFourthPower,
-    CommandId::FormulaLambda, CommandId::FormulaExponential,
-};
-
-void CheckFormulaItem(HWND window, int selected)
-{
-    const HMENU menu = GetMenu(window);
-    if (menu == nullptr) {
-        return;
-    }
-    for (int id : kFormulaItems) {
-        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
-    }
-}
 
 ImagePoint ToImagePoint(POINT p)
 {
@@ -147,5 +132,5 @@ void ZorbGUI::Reset()
         maxIterations = kDefaultMaxIterations;
     }
     RequestRedraw();
-    CheckFormulaItem(hwnd, CommandId::FormulaNormal);
+    CheckRadioGroup(hwnd, kFormulaItems, CommandId::FormulaNormal);
 }

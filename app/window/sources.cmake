@@ -2,6 +2,7 @@
 # palette operations it runs on itself.
 list(APPEND APP_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MenuRadioGroup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ZorbGUI.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ZorbGUICreate.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ZorbGUIMessages.cpp

@@ -3,7 +3,6 @@
 namespace {
 
 constexpr int kAvxBits = 256;
-constexpr int kSseBits = 128;
 
 } // namespace
 
@@ -17,7 +16,5 @@ FallbackChoice AvxStartupChoice(int bits)
             "AVX instructions are not supported on this computer, launching the SSE executable instead",
             "newZorbReleaseSSE.exe"};
     }
-    return FallbackChoice{
-        "Intrinsic instructions are not supported on this computer, launching the SSE executable instead",
-        "newZorbReleaseScalar.exe"};
+    return kScalarFallback;
 }

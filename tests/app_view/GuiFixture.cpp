@@ -4,6 +4,7 @@
 
 #include "app/palette/Palette.h"
 #include "app/resources/resource.h"
+#include "app/window/WindowDc.h"
 
 namespace {
 
@@ -46,11 +47,12 @@ void GuiFixture::SetUp()
                            &bits, nullptr, 0);
     ASSERT_NE(dib, nullptr);
     oldDib = SelectObject(memoryDc, dib);
-    const HDC screen = GetDC(nullptr);
-    backDc = CreateCompatibleDC(screen);
-    backBitmap = CreateCompatibleBitmap(screen, kWidth, kHeight);
-    oldBack = SelectObject(backDc, backBitmap);
-    ReleaseDC(nullptr, screen);
+    {
+        const WindowDc screen(nullptr);
+        backDc = CreateCompatibleDC(screen.get());
+        backBitmap = CreateCompatibleBitmap(screen.get(), kWidth, kHeight);
+        oldBack = SelectObject(backDc, backBitmap);
+    }
 
     gui = ZorbGUI::GetInstance();
     gui->hwnd = window;

@@ -117,7 +117,7 @@ TEST(FillColourTable, IndexTwoFiftyFiveIsTheInsideColourAtAnyOffset)
             FillColourTable(colours, table.entries + offset, black);
             EXPECT_EQ(std::memcmp(colours, table.entries + offset, 255 * sizeof(RGBQUAD)), 0)
                 << "palette " << id << " offset " << offset;
-            EXPECT_EQ(std::memcmp(&colours[kInsideIndex], &black, sizeof(black)), 0)
+            EXPECT_EQ(std::memcmp(&colours[kInsideColourIndex], &black, sizeof(black)), 0)
                 << "palette " << id << " offset " << offset;
         }
     }

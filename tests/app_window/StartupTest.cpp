@@ -16,6 +16,7 @@
 #include "render/avx/AvxStartup.h"
 #endif
 #include "tests/app_window/WindowHarness.h"
+#include "Updater/Updater/ProgramFolder.h"
 
 namespace {
 
@@ -64,18 +65,9 @@ const char kAvxText[] = "AVX instructions are not supported on this computer, la
 const char kIntrinsicText[] =
     "Intrinsic instructions are not supported on this computer, launching the SSE executable instead";
 
-[[maybe_unused]] std::string ProgramDir()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    char folder[MAX_PATH];
-    ProgramFolder(path, folder, sizeof(folder));
-    return folder;
-}
-
 [[maybe_unused]] std::string ReadMarker(const std::string& program, DWORD timeoutMs)
 {
-    const std::string path = ProgramDir() + program + ".started";
+    const std::string path = ProgramFolder() + program + ".started";
     const DWORD start = GetTickCount();
     do {
         std::ifstream in(path, std::ios::binary);
@@ -197,19 +189,6 @@ TEST(Startup, ThisMachineOpensTheWindowOfThisBuild)
         << FirstRenderWatch::report;
 }
 
-TEST(Startup, ProgramFolderKeepsTheLastBackslash)
-{
-    char folder[16];
-    EXPECT_TRUE(ProgramFolder("C:\\a\\b\\x.exe", folder, sizeof(folder)));
-    EXPECT_STREQ(folder, "C:\\a\\b\\");
-    EXPECT_FALSE(ProgramFolder("x.exe", folder, sizeof(folder)));
-    EXPECT_STREQ(folder, "");
-    EXPECT_FALSE(ProgramFolder("", folder, sizeof(folder)));
-    EXPECT_STREQ(folder, "");
-    EXPECT_FALSE(ProgramFolder("C:\\a-very-long-folder\\x.exe", folder, sizeof(folder)));
-    EXPECT_STREQ(folder, "");
-}
-
 // The real hand-over: the box, then the narrower build started from the program's folder.
 // Stand-ins named like the narrower builds lie beside this test program. Only the AVX build's
 // tests run it, so that parallel test programs do not share the stand-ins' notes.
@@ -230,7 +209,7 @@ TEST(Startup, FallbackBoxStartsTheNarrowerBuildUnlessCancelled)
         {128, IDOK, kAvxText, "newZorbReleaseSSE.exe", 1},
         {0, IDOK, kIntrinsicText, "newZorbReleaseScalar.exe", 1},
     };
-    const std::string dir = ProgramDir();
+    const std::string dir = ProgramFolder();
     for (const Case& c : cases) {
         const std::string marker = dir + c.program + ".started";
         DeleteFileA(marker.c_str());

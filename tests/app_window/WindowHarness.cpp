@@ -193,10 +193,8 @@ Capture CaptureFrom(HDC source, int top, int width, int height)
 
 Capture CaptureWindowImage(ZorbGUI* gui)
 {
-    const HDC dc = GetDC(gui->hwnd);
-    Capture capture = CaptureFrom(dc, gui->imageTop, gui->GetWidth(), gui->GetHeight());
-    ReleaseDC(gui->hwnd, dc);
-    return capture;
+    const WindowDc dc(gui->hwnd);
+    return CaptureFrom(dc.get(), gui->imageTop, gui->GetWidth(), gui->GetHeight());
 }
 
 Capture CaptureBackBufferImage(ZorbGUI* gui)

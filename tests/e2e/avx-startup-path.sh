@@ -8,7 +8,7 @@ set -u
 EXE=$1 OBJDUMP=$2 NM=$3
 status=0
 required='WinMain|RunStartup|AvxStartupChoice|DetectSimdBits|ProbeSimd'
-optional='LaunchFallbackBuild|ProgramFolder|RunMainWindow|HardwareQueries'
+optional='LaunchFallbackBuild|ProgramFolder|FolderOfPath|ModulePath|RunMainWindow|HardwareQueries'
 symbols=$("$NM" "$EXE" | awk '$2 ~ /^[Tt]$/ { print $3 }' | grep -E "($required|$optional)" | sort -u)
 for name in WinMain RunStartup AvxStartupChoice DetectSimdBits ProbeSimd; do
     echo "$symbols" | grep -q "$name" || { echo "avx-startup-path: no function $name in $EXE"; status=1; }
