@@ -269,13 +269,16 @@ TEST(LargeBitmapSaver, StoppedSaveClosesAWholeFileBeforeItsRenderWindsDown)
     // cancel and waits only for the file.
     constexpr int kWidth = 1500;
     constexpr int kHeight = 3000;
+    // Rows of some hundredths of a second: the two the test waits for come soon even on a
+    // busy 32-bit run, and the whole picture would still take minutes.
+    constexpr uint32_t kIterations = 100000;
     const View slow = SlowStrip();
     for (const LargeImageFileType type : {LargeImageFileType::Bitmap, LargeImageFileType::Jpeg}) {
         const bool bitmap = type == LargeImageFileType::Bitmap;
         SCOPED_TRACE(bitmap ? "bitmap" : "jpeg");
         LargeBitmapSaver& saver = LargeBitmapSaverInstance;
         const std::string path = TempPath(bitmap ? "saver-stopped.bmp" : "saver-stopped.jpg");
-        ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(kWidth, kHeight, 1, 4000000), type));
+        ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(kWidth, kHeight, 1, kIterations), type));
         ReplacingFile file;
         ASSERT_TRUE(file.Open(path.c_str()));
         RenderRunningFlag.exchange(true);
