@@ -54,6 +54,23 @@ bool BenchClient::Run()
     return familyAvailable_;
 }
 
+bool BenchClient::RunAndStop(DWORD runMs, double* stopToEndMs)
+{
+    std::fill(rowSums_.begin(), rowSums_.end(), 0);
+    RenderRunningFlag.exchange(true);
+    if (_beginthread(&RenderDriverThread, 0, static_cast<IRenderCallbackInterface*>(this)) == uintptr_t(-1)) {
+        return false;
+    }
+    Sleep(runMs);
+    LARGE_INTEGER frequency, stopped;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&stopped);
+    RenderRunningFlag.exchange(false);
+    WaitForSingleObject(done_, INFINITE);
+    *stopToEndMs = double(completed_.QuadPart - stopped.QuadPart) * 1000.0 / double(frequency.QuadPart);
+    return familyAvailable_;
+}
+
 uint64_t BenchClient::Checksum() const
 {
     uint64_t sum = 0;
@@ -112,6 +129,7 @@ int BenchClient::PrepareRender(RenderThreadPool* pool)
 
 void BenchClient::OnRenderComplete(double seconds, const RenderStats* stats)
 {
+    QueryPerformanceCounter(&completed_);
     renderSeconds_ = seconds;
     stats_ = *stats;
     SetEvent(done_);

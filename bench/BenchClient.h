@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderStats.h"
 #include "render/View.h"
@@ -17,7 +18,7 @@ struct BenchRender {
     View view{};
     int width = 0;
     int height = 0;
-    int formula = 2;
+    int formula = Formula::Power2;
     uint64_t maxIterations = 0;
     LaneFamily family = LaneFamily::kAsPrepared;
     int threads = 0; // 0: as many as Prepare allows
@@ -39,6 +40,9 @@ public:
     // Runs one render through RenderDriverThread and waits for it. False if the family asked
     // for is not available on this build or processor (nothing is rendered then).
     bool Run();
+    // Starts one render, clears RenderRunningFlag once it has run for runMs and waits for its
+    // end. False as Run. stopToEndMs: from the flag cleared to OnRenderComplete.
+    bool RunAndStop(DWORD runMs, double* stopToEndMs);
 
     double WallSeconds() const { return wallSeconds_; }
     // Processor time of the whole process over the render, every thread's user and kernel time.
@@ -73,6 +77,7 @@ private:
     bool familyAvailable_ = true;
     RenderStats stats_{};
     double renderSeconds_ = 0.0;
+    LARGE_INTEGER completed_{};
     double wallSeconds_ = 0.0;
     double cpuSeconds_ = 0.0;
 };

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+
 #include "render/View.h"
 
 // A view given by its bounds alone; spans and steps are the caller's, which knows the picture.
@@ -25,10 +27,8 @@ inline View ViewBounds(double xMin, double xMax, double yMin, double yMax)
 // The view with the spans and steps of a width x height picture, as the window works them out.
 inline View WithSteps(View view, int width, int height)
 {
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.UpdateSpans();
+    view.UpdateSteps(width, height);
     return view;
 }
 
@@ -61,4 +61,34 @@ bool ReadBenchOptions(int argc, char** argv, const char* usage, BenchOptions* op
         }
     }
     return true;
+}
+
+// The processor's clock now, in cycles a second, measured against the performance counter: a
+// chain of dependent multiplications takes three cycles each on the processors this runs on
+// (a chain of additions of a constant would not do: newer cores fold those as they rename).
+// These guests offer no cycle counter of their own. The fastest of several short tries, so that
+// a try cut by another thread's turn does not count.
+inline double MeasureClockHz()
+{
+    constexpr int kChainsPerTry = 1 << 17; // 16 multiplications each: about 2 ms at 3 GHz
+    constexpr double kCyclesPerChain = 16 * 3;
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    double best = 0.0;
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        uintptr_t value = 3;
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        for (int i = 0; i < kChainsPerTry; ++i) {
+            __asm__ volatile("imul %0, %0\n\timul %0, %0\n\timul %0, %0\n\timul %0, %0\n\t"
+                             "imul %0, %0\n\timul %0, %0\n\timul %0, %0\n\timul %0, %0\n\t"
+                             "imul %0, %0\n\timul %0, %0\n\timul %0, %0\n\timul %0, %0\n\t"
+                             "imul %0, %0\n\timul %0, %0\n\timul %0, %0\n\timul %0, %0"
+                             : "+r"(value));
+        }
+        QueryPerformanceCounter(&end);
+        const double seconds = double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+        best = std::max(best, kCyclesPerChain * kChainsPerTry / seconds);
+    }
+    return best;
 }

@@ -5,6 +5,7 @@
 #include <complex>
 #include <thread>
 
+#include "render/Formula.h"
 #include "render/LambdaConstant.h"
 
 namespace {
@@ -21,16 +22,16 @@ bool InCardioidOrBulb(double re, double im)
 
 uint32_t OrbitSteps(double re, double im, int formula, uint64_t limit)
 {
-    std::complex<double> z = formula == 1 || formula == 5 ? std::complex<double>(re, im) : 0.0;
+    std::complex<double> z = formula == Formula::Lambda || formula == Formula::Exp ? std::complex<double>(re, im) : 0.0;
     const std::complex<double> c(re, im);
     const std::complex<double> lambda(LambdaConstant.re, LambdaConstant.im);
     uint64_t steps = 0;
     while (steps < limit && std::norm(z) < 4.0) {
         switch (formula) {
-        case 1: z = lambda * (z - z * z); break;
-        case 3: z = z * z * z + c; break;
-        case 4: z = (z * z) * (z * z) + c; break;
-        case 5: z = std::exp(z); break;
+        case Formula::Lambda: z = lambda * (z - z * z); break;
+        case Formula::Power3: z = z * z * z + c; break;
+        case Formula::Power4: z = (z * z) * (z * z) + c; break;
+        case Formula::Exp: z = std::exp(z); break;
         default: z = z * z + c; break;
         }
         ++steps;
@@ -56,7 +57,7 @@ ViewIterations CountViewIterations(const View& view, int width, int height, int 
                 for (int x = 0; x < width; ++x) {
                     const double re = view.xMin + x * view.stepX;
                     const size_t i = static_cast<size_t>(row) * width + x;
-                    counted.knownInside[i] = formula == 2 && InCardioidOrBulb(re, im);
+                    counted.knownInside[i] = formula == Formula::Power2 && InCardioidOrBulb(re, im);
                     counted.steps[i] = OrbitSteps(re, im, formula, maxIterations);
                 }
             }

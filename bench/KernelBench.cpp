@@ -14,6 +14,7 @@
 
 #include "BenchClient.h"
 #include "BenchSupport.h"
+#include "render/Formula.h"
 
 namespace {
 
@@ -26,13 +27,13 @@ struct Case {
 };
 
 const Case kCases[] = {
-    {"default", 2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512, 1280, 960},
-    {"seahorse", 2, -0.75, -0.74, 0.10925, 0.11675, 2000, 1280, 960},
-    {"exp", 5, -4.0, 4.0, -3.0, 3.0, 64, 1280, 960},
-    {"lambda", 1, -1.0, 2.0, -1.2, 1.2, 512, 1280, 960},
-    {"power3", 3, -1.2, 1.2, -1.2, 1.2, 512, 1280, 960},
-    {"power4", 4, -1.2, 1.2, -1.2, 1.2, 512, 1280, 960},
-    {"large", 2, -1.5, 0.5, -1.0, 1.0, 50, 16000, 16000},
+    {"default", Formula::Power2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512, 1280, 960},
+    {"seahorse", Formula::Power2, -0.75, -0.74, 0.10925, 0.11675, 2000, 1280, 960},
+    {"exp", Formula::Exp, -4.0, 4.0, -3.0, 3.0, 64, 1280, 960},
+    {"lambda", Formula::Lambda, -1.0, 2.0, -1.2, 1.2, 512, 1280, 960},
+    {"power3", Formula::Power3, -1.2, 1.2, -1.2, 1.2, 512, 1280, 960},
+    {"power4", Formula::Power4, -1.2, 1.2, -1.2, 1.2, 512, 1280, 960},
+    {"large", Formula::Power2, -1.5, 0.5, -1.0, 1.0, 50, 16000, 16000},
 };
 
 } // namespace

@@ -16,6 +16,7 @@
 
 #include "BenchSupport.h"
 #include "render/BuildConfig.h"
+#include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"
@@ -119,8 +120,7 @@ class MemoryClient final : public IRenderCallbackInterface {
 public:
     MemoryClient(const View& from, uint32_t limit) : view(from), iterations(limit)
     {
-        view.stepX = view.spanX / kWidth;
-        view.stepY = view.spanY / kHeight;
+        view.UpdateSteps(kWidth, kHeight);
         indices.assign(static_cast<size_t>(kWidth) * kHeight, 0);
         smooth.assign(static_cast<size_t>(kWidth) * kHeight, 0.0f);
     }
@@ -146,7 +146,7 @@ public:
     int GetBandsPerPass() override { return kHeight; }
     int GetWidth() override { return kWidth; }
     int GetHeight() override { return kHeight; }
-    int GetFormula() override { return 2; }
+    int GetFormula() override { return Formula::Power2; }
     uint64_t GetMaxIterations() override { return iterations; }
     void OnPassComplete(int64_t) override {}
     void OnRenderStart() override {}

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "BenchSupport.h"
 #include "IterationCount.h"
 #include "render/BuildConfig.h"
+#include "render/Formula.h"
 #include "render/Processors.h"
 
 namespace {
@@ -30,10 +32,10 @@ struct BenchView {
 
 const BenchView kViews[] = {
     // The window's start-up picture and iteration limit.
-    {"default", 2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512},
+    {"default", Formula::Power2, -2.0, 1.0, -static_cast<double>(1.3f), static_cast<double>(1.3f), 512},
     // Seahorse valley: nearly every pixel near the boundary, long orbits.
-    {"seahorse", 2, -0.75, -0.74, 0.10925, 0.11675, 2000},
-    {"exp", 5, -4.0, 4.0, -3.0, 3.0, 64},
+    {"seahorse", Formula::Power2, -0.75, -0.74, 0.10925, 0.11675, 2000},
+    {"exp", Formula::Exp, -4.0, 4.0, -3.0, 3.0, 64},
 };
 
 const char* BuildName()
@@ -81,8 +83,19 @@ View ViewOf(const BenchView& view)
     return WithSteps(ViewBounds(view.xMin, view.xMax, view.yMin, view.yMax), kWidth, kHeight);
 }
 
-// raw: one line per run, for scripts/bench.sh to set against another build's runs.
-bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bool raw, Result* result)
+// Processor cycles per group step: the process's CPU time at the measured clock over the steps
+// a kernel of the lane's width runs for the view (each group runs to its longest orbit). The
+// three-group loops' own limit is 3.5 (14 arithmetic operations a step on four pipes).
+double CyclesPerGroupStep(double cpuMs, double clockHz, uint64_t laneSteps, int laneWidth)
+{
+    const double groupSteps = double(laneSteps) / laneWidth;
+    return groupSteps > 0 ? cpuMs / 1000.0 * clockHz / groupSteps : 0.0;
+}
+
+// raw: one line per run, for scripts/bench.sh to set against another build's runs: the case,
+// wall and CPU milliseconds, the checksum and the cycles per group step.
+bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bool raw, double clockHz,
+             uint64_t laneSteps, Result* result)
 {
     BenchRender render;
     render.view = ViewOf(view);
@@ -101,8 +114,9 @@ bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bo
         ms.push_back(client.WallSeconds() * 1000.0);
         cpuMs.push_back(client.CpuSeconds() * 1000.0);
         if (raw) {
-            std::printf("case %s/%s/%s/t%d %.3f %.3f\n", BuildName(), LaneName(family), view.name, threads, ms.back(),
-                        cpuMs.back());
+            std::printf("case %s/%s/%s/t%d %.3f %.3f %016llx %.2f\n", BuildName(), LaneName(family), view.name, threads,
+                        ms.back(), cpuMs.back(), static_cast<unsigned long long>(client.Checksum()),
+                        CyclesPerGroupStep(cpuMs.back(), clockHz, laneSteps, LaneWidth(family)));
         }
     }
     *result = Result{&view, family, threads, Median(ms), Median(cpuMs), client.Checksum()};
@@ -128,31 +142,49 @@ void PrintRatio(const char* label, const Result* numerator, const Result& result
     }
 }
 
-// The picture the window would render at 16000 x 16000, bands cut as the window cuts them.
-void RunLargeCase(int threads, bool raw)
+// The picture the window would render at 16000 x 16000, bands cut as the window cuts them:
+// with every thread and the lanes Prepare picks, and with one thread on each vector lane.
+void RunLargeCase(int threads, LaneFamily family, bool raw)
 {
     BenchRender render;
     render.view = ViewBounds(-1.5, 0.5, -1.0, 1.0);
     render.width = 16000;
     render.height = 16000;
-    render.formula = 2;
+    render.formula = Formula::Power2;
     render.maxIterations = 50;
-    render.family = LaneFamily::kAsPrepared;
+    render.family = family;
     render.threads = threads;
     BenchClient client(render);
-    client.Run();
-    const RenderStats& stats = client.Stats();
-    if (raw) {
-        std::printf("case %s/large-16000/t%d %.3f %.3f\n", BuildName(), threads, client.WallSeconds() * 1000.0,
-                    client.CpuSeconds() * 1000.0);
+    if (!client.Run()) {
         return;
     }
-    const LaneFamily family = stats.simd ? (stats.useFloat ? LaneFamily::kVectorFloat : LaneFamily::kVectorDouble)
-                                         : (stats.useFloat ? LaneFamily::kScalarFloat : LaneFamily::kScalarDouble);
+    const RenderStats& stats = client.Stats();
+    const LaneFamily used = stats.simd ? (stats.useFloat ? LaneFamily::kVectorFloat : LaneFamily::kVectorDouble)
+                                       : (stats.useFloat ? LaneFamily::kScalarFloat : LaneFamily::kScalarDouble);
+    if (raw) {
+        if (family == LaneFamily::kAsPrepared) {
+            std::printf("case %s/large-16000/t%d %.3f %.3f %016llx\n", BuildName(), threads, client.WallSeconds() * 1000.0,
+                        client.CpuSeconds() * 1000.0, static_cast<unsigned long long>(client.Checksum()));
+        } else {
+            std::printf("case %s/%s/large-16000/t%d %.3f %.3f %016llx\n", BuildName(), LaneName(used), threads,
+                        client.WallSeconds() * 1000.0, client.CpuSeconds() * 1000.0,
+                        static_cast<unsigned long long>(client.Checksum()));
+        }
+        return;
+    }
     std::printf("%-6s %-11s formula 2 large-16000 threads %2d  wall %9.1f ms  render %9.1f ms  CPU %9.1f ms  %7.1f Mpix/s  rows/band %d\n",
-                BuildName(), LaneName(family), stats.threadCount, client.WallSeconds() * 1000.0,
+                BuildName(), LaneName(used), stats.threadCount, client.WallSeconds() * 1000.0,
                 client.RenderSeconds() * 1000.0, client.CpuSeconds() * 1000.0, 256.0 / client.WallSeconds(),
-                16000 / (4 * stats.threadCount));
+                stats.threadCount > 1 ? 16000 / (4 * stats.threadCount) : 16000);
+}
+
+void RunLargeCases(int all, bool raw)
+{
+    RunLargeCase(all, LaneFamily::kAsPrepared, raw);
+    if (!kBuildScalar) {
+        RunLargeCase(1, LaneFamily::kVectorFloat, raw);
+        RunLargeCase(1, LaneFamily::kVectorDouble, raw);
+    }
 }
 
 // The floor under every figure above: renders through the real driver whose bands do no work
@@ -209,27 +241,63 @@ void RunFloorCases(int all, int runs, bool raw)
     }
 }
 
+// How long a render takes to end once RenderRunningFlag is cleared, at the window's highest
+// iteration limit, on a view whose groups run to the limit (the default view holds points inside the
+// set beyond the known-inside test's reach), every logical processor busy.
+void RunStopCases(const std::vector<LaneFamily>& families, int all, int runs)
+{
+    constexpr DWORD kRunMs = 300;
+    for (LaneFamily family : families) {
+        BenchRender render;
+        render.view = ViewOf(kViews[0]);
+        render.width = kWidth;
+        render.height = kHeight;
+        render.formula = 2;
+        render.maxIterations = 4294967295u; // the window's highest
+        render.family = family;
+        render.threads = all;
+        BenchClient client(render);
+        std::vector<double> ms;
+        for (int run = 0; run < runs; ++run) {
+            double stopToEnd = 0.0;
+            if (!client.RunAndStop(kRunMs, &stopToEnd)) {
+                break;
+            }
+            ms.push_back(stopToEnd);
+        }
+        if (ms.empty()) {
+            continue;
+        }
+        std::printf("%-6s %-11s stop after %lu ms at the highest limit, threads %2d: flag cleared to render end median %8.2f ms, most %8.2f ms\n",
+                    BuildName(), LaneName(family), static_cast<unsigned long>(kRunMs), all, Median(ms),
+                    *std::max_element(ms.begin(), ms.end()));
+    }
+}
+
 } // namespace
 
 // Options: --runs N (renders per case, default 5), --raw (one line per run and nothing else:
 // "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case), --floor-only
-// (only the renders without a kernel).
+// (only the renders without a kernel), --stop-only (only the time a stopped render takes to end).
 int main(int argc, char** argv)
 {
     BenchOptions options{5};
     bool large = true;
     bool floorOnly = false;
+    bool stopOnly = false;
     const auto noLarge = [&](const std::string& option, int, char**, int*) {
         if (option == "--no-large") {
             large = false;
         } else if (option == "--floor-only") {
             floorOnly = true;
+        } else if (option == "--stop-only") {
+            stopOnly = true;
         } else {
             return false;
         }
         return true;
     };
-    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only]", &options, noLarge)) {
+    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only] [--stop-only]", &options, noLarge)) {
         return 2;
     }
     const int runs = options.runs;
@@ -245,16 +313,29 @@ int main(int argc, char** argv)
         threadCounts.push_back(all);
     }
 
+    if (stopOnly) {
+        RunStopCases(families, all, runs);
+        return 0;
+    }
     if (floorOnly) {
         RunFloorCases(all, runs, raw);
         return 0;
     }
-    std::vector<Result> results;
+    const double clockHz = MeasureClockHz();
+    if (raw) {
+        std::printf("clock %.0f\n", clockHz);
+    }
+    std::vector<ViewIterations> counts;
     for (const BenchView& view : kViews) {
+        counts.push_back(CountViewIterations(ViewOf(view), kWidth, kHeight, view.formula, view.maxIterations));
+    }
+    std::vector<Result> results;
+    for (size_t v = 0; v < std::size(kViews); ++v) {
+        const BenchView& view = kViews[v];
         for (LaneFamily family : families) {
             for (int threads : threadCounts) {
                 Result result;
-                if (!Measure(view, family, threads, runs, raw, &result)) {
+                if (!Measure(view, family, threads, runs, raw, clockHz, counts[v].LaneSteps(LaneWidth(family)), &result)) {
                     if (!raw) {
                         std::printf("%-6s %-11s formula %d %-8s threads %2d  not available on this processor\n",
                                     BuildName(), LaneName(family), view.formula, view.name, threads);
@@ -268,34 +349,35 @@ int main(int argc, char** argv)
     RunFloorCases(all, runs, raw);
     if (raw) {
         if (large) {
-            RunLargeCase(all, true);
+            RunLargeCases(all, true);
         }
         return 0;
     }
 
     // Lane steps per second and thread: the steps a kernel of the lane's width runs for the
     // view (counted once with a plain loop) over the wall time of all threads.
-    std::printf("%-6s %-11s %-9s %-8s %-10s %10s %9s %8s %13s %16s %14s\n", "build", "lane", "formula", "view",
-                "threads", "median ms", "CPU ms", "Mpix/s", "Glanes/s/thr", "vs scalar lane", "vs 1 thread");
+    std::printf("clock %.2f GHz (dependent additions against the performance counter)\n", clockHz / 1e9);
+    std::printf("%-6s %-11s %-9s %-8s %-10s %10s %9s %8s %13s %9s %16s %14s\n", "build", "lane", "formula", "view",
+                "threads", "median ms", "CPU ms", "Mpix/s", "Glanes/s/thr", "cyc/step", "vs scalar lane", "vs 1 thread");
     const double megapixels = kWidth * double(kHeight) / 1e6;
-    for (const BenchView& view : kViews) {
-        const ViewIterations counted =
-            CountViewIterations(ViewOf(view), kWidth, kHeight, view.formula, view.maxIterations);
+    for (size_t v = 0; v < std::size(kViews); ++v) {
+        const BenchView& view = kViews[v];
         for (const Result& r : results) {
             if (r.view != &view) {
                 continue;
             }
-            const double laneSteps = static_cast<double>(counted.LaneSteps(LaneWidth(r.family)));
-            std::printf("%-6s %-11s formula %d %-8s threads %2d %10.1f %9.1f %8.1f %13.3f", BuildName(),
+            const uint64_t laneSteps = counts[v].LaneSteps(LaneWidth(r.family));
+            std::printf("%-6s %-11s formula %d %-8s threads %2d %10.1f %9.1f %8.1f %13.3f %9.2f", BuildName(),
                         LaneName(r.family), r.view->formula, r.view->name, r.threads, r.medianMs, r.medianCpuMs,
-                        megapixels / (r.medianMs / 1000.0), laneSteps / (r.medianMs / 1000.0) / r.threads / 1e9);
+                        megapixels / (r.medianMs / 1000.0), double(laneSteps) / (r.medianMs / 1000.0) / r.threads / 1e9,
+                        CyclesPerGroupStep(r.medianCpuMs, clockHz, laneSteps, LaneWidth(r.family)));
             PrintRatio("vs scalar", Find(results, r.view, ScalarOf(r.family), r.threads), r);
             PrintRatio("vs 1 thread", Find(results, r.view, r.family, 1), r);
             std::printf("\n");
         }
     }
     if (large) {
-        RunLargeCase(all, false);
+        RunLargeCases(all, false);
     }
     return 0;
 }

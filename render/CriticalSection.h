@@ -28,8 +28,8 @@ private:
     CriticalSection& section_;
 };
 
-// Holds a slim reader/writer lock exclusively for a scope. The lock itself is the caller's:
-// those here are static, so they outlive every thread that may still release them.
+// Holds a slim reader/writer lock exclusively for a scope. The lock itself is the caller's: the
+// render pools' hand-off lock is static, so it outlives every thread that may still release it.
 class ExclusiveSrwLock {
 public:
     explicit ExclusiveSrwLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }

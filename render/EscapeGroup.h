@@ -15,6 +15,12 @@
 
 namespace ZORB_KERNEL_NAMESPACE {
 
+// The most formula steps a group makes between two looks at RenderRunningFlag. Every loop of
+// the kernel ends its stretch of steps there at the latest, so a stop is seen within this many
+// steps of the slowest group (the exponential's library calls, eight lanes: milliseconds)
+// whatever the iteration limit; a look costs one load per stretch.
+constexpr uint64_t kStepsBetweenStopChecks = uint64_t(1) << 14;
+
 // The 32-bit counters of the float lanes cannot count past 4294967295.
 template <class Count>
 Count CapIterationLimit(uint64_t limit)
@@ -49,13 +55,43 @@ struct HasTally : std::false_type {};
 template <class Lane>
 struct HasTally<Lane, std::void_t<decltype(Lane::TallyStart())>> : std::true_type {};
 
+// The escape test and the formula step, written once for every loop of the C++ lanes below;
+// the hand-written three-group loops of the 256-bit lanes (avx/PowerLoops.h) do the same
+// operations in the same order, and the kernel tests hold them to these.
+
+// |z|^2, with the squares left in the orbit for the formula step.
+template <class Lane>
+ZORB_KERNEL_INLINE Lane SizeSquared(OrbitState<Lane>& orbit)
+{
+    orbit.zReSq = orbit.zRe * orbit.zRe;
+    orbit.zImSq = orbit.zIm * orbit.zIm;
+    return orbit.zReSq + orbit.zImSq;
+}
+
+// The test with a tally: |z|^2 into `last` where the previous test was inside, then the lanes
+// inside now counted and made the previous mask. False when none is inside.
+template <class Lane>
+ZORB_KERNEL_INLINE bool TallyTest(Lane sizeSq, Lane& last, Lane& tally)
+{
+    Lane::Select(tally, last, sizeSq);
+    return Lane::TallyInside(sizeSq, tally);
+}
+
+// One formula step; the new real part moves into z.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void FormulaStep(const Formula& formula, OrbitState<Lane>& orbit)
+{
+    formula.Iterate(orbit);
+    orbit.zRe = orbit.zReNext;
+}
+
 // The previous mask and the counters of a group. Lanes without a tally keep the mask and
 // integer counters apart.
 template <class Lane, bool = HasTally<Lane>::value>
 class EscapeCount {
 public:
     using Count = typename Lane::Count;
-    static constexpr uint64_t kStepsPerStretch = ~uint64_t(0);
+    static constexpr uint64_t kStepsPerStretch = kStepsBetweenStopChecks;
 
     // Records |z|^2 in `last` for the lanes that were inside at the previous test, then counts
     // the lanes inside now. False when none is.
@@ -84,14 +120,11 @@ template <class Lane>
 class EscapeCount<Lane, true> {
 public:
     using Count = typename Lane::Count;
-    static constexpr uint64_t kStepsPerStretch = Lane::kTallyStepsPerChunk;
+    static constexpr uint64_t kStepsPerStretch =
+        Lane::kTallyStepsPerChunk < kStepsBetweenStopChecks ? Lane::kTallyStepsPerChunk : kStepsBetweenStopChecks;
 
     // The tally compares with the escape bound itself.
-    ZORB_KERNEL_INLINE bool Test(Lane sizeSq, Lane& last, Lane)
-    {
-        Lane::Select(tally_, last, sizeSq);
-        return Lane::TallyInside(sizeSq, tally_);
-    }
+    ZORB_KERNEL_INLINE bool Test(Lane sizeSq, Lane& last, Lane) { return TallyTest(sizeSq, last, tally_); }
     ZORB_KERNEL_INLINE void EndStretch()
     {
         stretched_ = true;
@@ -122,11 +155,13 @@ struct GroupResult {
     using E = typename Lane::Element;
     using Count = typename Lane::Count;
 
+    // Left unset until used: the kernel keeps a window of these on its stack, and only the
+    // slots a row reaches should cost memory.
     Count counts[Lane::kWidth];
     E last[Lane::kWidth];
-    Count limit = 0;
-    bool knownInside = false;
-    bool done = false;
+    Count limit;
+    bool knownInside;
+    bool done;
 
     // Colour index and smooth value of the first `reported` lanes.
     ZORB_KERNEL_INLINE void Colour(int reported, IRenderCallbackInterface* client, uint8_t* indexes, float* smooth) const
@@ -165,6 +200,9 @@ struct EscapeGroup {
     Count stretchEnd = 0;
     bool knownInside = false;
     bool escaped = false;
+    // The render was stopped before the group was done: its counts are partial, and it must
+    // not be reported.
+    bool stopped = false;
 
     // Makes the group a new one, member by member: as one assignment of a new group the
     // compiler clears and copies the whole object with string instructions, slow to start.
@@ -179,6 +217,7 @@ struct EscapeGroup {
         stretchEnd = 0;
         knownInside = false;
         escaped = false;
+        stopped = false;
     }
 
     // Settles the group by the known-inside test, or asks for the limit it is to run to.
@@ -216,20 +255,14 @@ struct EscapeGroup {
     // One escape test. False when no lane is inside any more: the group is finished.
     ZORB_KERNEL_INLINE bool Test()
     {
-        orbit.zReSq = orbit.zRe * orbit.zRe;
-        orbit.zImSq = orbit.zIm * orbit.zIm;
-        if (!count.Test(orbit.zReSq + orbit.zImSq, last, Lane(E(4)))) {
+        if (!count.Test(SizeSquared(orbit), last, Lane(E(4)))) {
             escaped = true;
             return false;
         }
         return true;
     }
 
-    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
-    {
-        formula.Iterate(orbit);
-        orbit.zRe = orbit.zReNext;
-    }
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula) { FormulaStep(formula, orbit); }
 
     // One formula step. False at the end of the stretch.
     ZORB_KERNEL_INLINE bool Step(const Formula& formula)
@@ -238,28 +271,39 @@ struct EscapeGroup {
         return ++steps < stretchEnd;
     }
 
-    // After the loop stopped: true when the group is done, false when it is to go on (its
-    // stretch ended, or its partner stopped) and the next stretch has been set up.
+    // The end of a stretch: the next one is set up, unless the render has been stopped.
+    // False when stopped.
+    ZORB_KERNEL_INLINE bool NextStretch()
+    {
+        if (!Lane::IsRenderRunning()) {
+            stopped = true;
+            return false;
+        }
+        count.EndStretch();
+        stretchEnd = StretchEnd();
+        return true;
+    }
+
+    // After the loop stopped: true when the group is done or the render stopped, false when
+    // it is to go on (its stretch ended, or its partner stopped) and the next stretch has been
+    // set up.
     ZORB_KERNEL_INLINE bool Finished()
     {
         if (escaped || steps >= limit) {
             return true;
         }
-        count.EndStretch();
-        stretchEnd = StretchEnd();
-        return false;
+        return !NextStretch();
     }
 
-    // True when the group is done after a run that stopped; otherwise it is set up to go on.
-    // Unlike Finished, a group stopped in mid-stretch keeps its tally.
+    // True when the group is done, or the render stopped, after a run that stopped; otherwise
+    // it is set up to go on. Unlike Finished, a group stopped in mid-stretch keeps its tally.
     ZORB_KERNEL_INLINE bool Settle()
     {
         if (escaped || steps >= limit) {
             return true;
         }
         if (steps >= stretchEnd) {
-            count.EndStretch();
-            stretchEnd = StretchEnd();
+            return !NextStretch();
         }
         return false;
     }
@@ -369,19 +413,8 @@ struct GroupInFlight {
         group.steps = static_cast<Count>(group.steps + steps);
         group.escaped = !inside;
     }
-    ZORB_KERNEL_INLINE bool Test()
-    {
-        orbit.zReSq = orbit.zRe * orbit.zRe;
-        orbit.zImSq = orbit.zIm * orbit.zIm;
-        const Lane sizeSq = orbit.zReSq + orbit.zImSq;
-        Lane::Select(tally, last, sizeSq);
-        return Lane::TallyInside(sizeSq, tally);
-    }
-    ZORB_KERNEL_INLINE void Iterate(const Formula& formula)
-    {
-        formula.Iterate(orbit);
-        orbit.zRe = orbit.zReNext;
-    }
+    ZORB_KERNEL_INLINE bool Test() { return TallyTest(SizeSquared(orbit), last, tally); }
+    ZORB_KERNEL_INLINE void Iterate(const Formula& formula) { FormulaStep(formula, orbit); }
 };
 
 template <class Formula, class Lane>
@@ -461,11 +494,11 @@ ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& hel
     uint64_t made = 0;
     const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
                                              b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
-    // At the end of the stretch (3) all three made `made` steps. Otherwise the groups before
-    // the one whose test failed made one more; the ones after it were not tested at that step
-    // and go on from there.
+    // At the end of the stretch all three made `made` steps. Otherwise the groups before the
+    // one whose test failed made one more; the ones after it were not tested at that step and
+    // go on from there.
     const Count steps = static_cast<Count>(made);
-    const int ahead = failed == 3 ? 0 : failed;
+    const int ahead = failed == Lane::kLoopEndReached ? 0 : failed;
     a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
     b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
     c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);

@@ -49,6 +49,10 @@ private:
     Lane lambdaIm_;
 };
 
+// Formulas 2, 3 and 4 are written a second time, with the escape test, in the 256-bit lanes'
+// three-group loops (avx/PowerLoops.h), operation for operation in the order below; the kernel
+// tests hold those loops to the same pictures as the scalar lanes.
+
 // Formula 2: z <- z^2 + c.
 template <class Lane>
 class Power2Formula {

@@ -17,8 +17,8 @@ class RenderThreadPool;
 //
 // Answers the engine relies on: width, height and view stay the same for the whole render;
 // PrepareRender calls RenderThreadPool::Prepare on the pool and answers rows per band (>= 1);
-// GetBandsPerPass >= 1; GetFormula 1..5 (other ids render nothing). Rows passed to SetPixel are
-// 1-based, columns 0-based.
+// GetBandsPerPass >= 1; GetFormula one of the ids in render/Formula.h (other ids render
+// nothing). Rows passed to SetPixel are 1-based, columns 0-based.
 //
 // The slot order below is fixed. The destructor is protected and not virtual: the engine never
 // deletes a client, and the table holds exactly these operations.

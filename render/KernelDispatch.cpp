@@ -1,6 +1,7 @@
 #include "render/KernelDispatch.h"
 
 #include "render/BuildConfig.h"
+#include "render/Formula.h"
 #include "render/Kernels.h"
 #include "render/RenderJob.h"
 #include "render/RenderStats.h"
@@ -58,11 +59,11 @@ RenderKernel ChooseFromFamily(const KernelFamily& family, const RenderStats& sta
 KernelFamily FamilyOfFormula(int formula)
 {
     switch (formula) {
-    case kFormulaLambda: return RenderLambdaFamily();
-    case kFormulaPower2: return RenderPower2Family();
-    case kFormulaPower3: return RenderPower3Family();
-    case kFormulaPower4: return RenderPower4Family();
-    case kFormulaExp: return RenderExpFamily();
+    case Formula::Lambda: return RenderLambdaFamily();
+    case Formula::Power2: return RenderPower2Family();
+    case Formula::Power3: return RenderPower3Family();
+    case Formula::Power4: return RenderPower4Family();
+    case Formula::Exp: return RenderExpFamily();
     default: return KernelFamily();
     }
 }
@@ -89,17 +90,17 @@ RenderKernel ChooseKernel(int formula, const RenderStats& stats)
 void RenderJob::Run()
 {
     switch (formula) {
-    case kFormulaLambda: RunLambda(); break;
-    case kFormulaPower2: RunPower2(); break;
-    case kFormulaPower3: RunPower3(); break;
-    case kFormulaPower4: RunPower4(); break;
-    case kFormulaExp: RunExp(); break;
+    case Formula::Lambda: RunLambda(); break;
+    case Formula::Power2: RunPower2(); break;
+    case Formula::Power3: RunPower3(); break;
+    case Formula::Power4: RunPower4(); break;
+    case Formula::Exp: RunExp(); break;
     default: break; // an unknown id leaves the band unrendered
     }
 }
 
-void RenderJob::RunLambda() { RunFormula(*this, kFormulaLambda); }
-void RenderJob::RunPower2() { RunFormula(*this, kFormulaPower2); }
-void RenderJob::RunPower3() { RunFormula(*this, kFormulaPower3); }
-void RenderJob::RunPower4() { RunFormula(*this, kFormulaPower4); }
-void RenderJob::RunExp() { RunFormula(*this, kFormulaExp); }
+void RenderJob::RunLambda() { RunFormula(*this, Formula::Lambda); }
+void RenderJob::RunPower2() { RunFormula(*this, Formula::Power2); }
+void RenderJob::RunPower3() { RunFormula(*this, Formula::Power3); }
+void RenderJob::RunPower4() { RunFormula(*this, Formula::Power4); }
+void RenderJob::RunExp() { RunFormula(*this, Formula::Exp); }

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
+#include "render/CpuProbe.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"

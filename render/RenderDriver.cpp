@@ -8,7 +8,6 @@
 #include <cmath>
 #include <new>
 
-#include "render/CriticalSection.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderBand.h"
 #include "render/RenderJob.h"
@@ -20,14 +19,6 @@ namespace {
 constexpr DWORD kProgressWaitMs = 1000;
 constexpr DWORD kStoppedWaitMs = 10000;
 
-// Guards CurrentRenderPool and CurrentPassSerial. A pool is published only while its scheduler
-// runs, and withdrawn before the pass's end is signalled, so whoever reads it under this lock
-// reads a live pool. Static initialisation, never destroyed: render threads may outlive exit().
-SRWLOCK CurrentPoolLock = SRWLOCK_INIT;
-RenderThreadPool* CurrentRenderPool = nullptr;
-// Tells one pass from the next of the same pool.
-unsigned long long CurrentPassSerial = 0;
-
 // x87 code rounds doubles as SSE2 does only at 53-bit precision. New threads start that way;
 // the driver and every worker say so themselves, whatever the host process has done to the
 // control word.
@@ -35,11 +26,6 @@ void UseDoublePrecision() {
 #if __FLT_EVAL_METHOD__ != 0
     _controlfp(_PC_53, _MCW_PC);
 #endif
-}
-
-bool IsPassStillScheduled(unsigned long long serial) {
-    ExclusiveSrwLock guard(CurrentPoolLock);
-    return CurrentRenderPool && CurrentPassSerial == serial;
 }
 
 int64_t SecondsSince(__time64_t start) {
@@ -208,36 +194,11 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
     return 0;
 }
 
-void PublishCurrentRenderPool(RenderThreadPool* pool) {
-    ExclusiveSrwLock guard(CurrentPoolLock);
-    CurrentRenderPool = pool;
-    ++CurrentPassSerial;
-}
-
-void WithdrawCurrentRenderPool(RenderThreadPool* pool) {
-    ExclusiveSrwLock guard(CurrentPoolLock);
-    // Another render may have published its own pool since; that one stays.
-    if (CurrentRenderPool == pool) {
-        CurrentRenderPool = nullptr;
-    }
-}
-
 bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
     HANDLE done = nullptr;
-    unsigned long long serial;
-    {
-        ExclusiveSrwLock guard(CurrentPoolLock);
-        if (!CurrentRenderPool) {
-            return totalMs != 0;
-        }
-        serial = CurrentPassSerial;
-        // A handle of our own keeps the semaphore alive even when the driver destroys the pool
-        // while we wait on it.
-        HANDLE poolDone = CurrentRenderPool->GetDoneSemaphore();
-        if (poolDone && !DuplicateHandle(GetCurrentProcess(), poolDone, GetCurrentProcess(), &done,
-                                         0, FALSE, DUPLICATE_SAME_ACCESS)) {
-            done = nullptr;
-        }
+    unsigned long long serial = 0;
+    if (!RenderThreadPool::CurrentPass(&done, &serial)) {
+        return totalMs != 0;
     }
 
     const DWORD step = std::max<uint32_t>(stepMs, 1);
@@ -256,7 +217,7 @@ bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
             Sleep(wait);
         }
         // The driver may have taken the signal first.
-        if (!IsPassStillScheduled(serial)) {
+        if (!RenderThreadPool::IsPassScheduled(serial)) {
             ended = true;
             break;
         }

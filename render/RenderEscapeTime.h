@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 #include "render/EscapeGroup.h"
 #include "render/FormulaPolicies.h"
@@ -15,6 +14,18 @@
 
 // The escape-time loop, written once over a formula policy and a lane type. Include it only
 // from a unit that instantiates kernels (see KernelNamespace.h).
+//
+// Which loop a group of a row takes (EscapeGroup.h), by lane kind:
+// - FloatLane and DoubleLane, every lane in 32-bit code (eight vector registers), and exp(z)
+//   on every lane (its library calls leave nothing to interleave): one group at a time,
+//   RunGroup.
+// - Float4Lane and Double2Lane in 64-bit code: two groups side by side, RunGroupPair; a row's
+//   odd last group alone, RunGroup.
+// - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowsGroupsInFlight. For
+//   z^2, z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
+//   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo,
+//   RunAlone).
+// Every loop makes at most kStepsBetweenStopChecks steps between two looks at the stop flag.
 #define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
 
 namespace ZORB_KERNEL_NAMESPACE {
@@ -33,24 +44,32 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
     using Group = EscapeGroup<Formula, Lane>;
     // The third place only where the lane runs three groups' steps from its own code.
     constexpr bool kUseThird = HasPowerLoop<Formula, Lane>::value;
+    // Finished groups wait here, in slots by column, until every group left of them has been
+    // reported. A group is begun only while its slot is free, so a group that runs long while
+    // its neighbours run through the window holds the places back for a while; 512 slots hold
+    // a whole row of the window on screens up to 4096 pixels wide (float) or 2048 (double).
+    // On wider rows that wait can move a group's GetMaxIterations after SetPixel calls it would
+    // otherwise precede; the pixels, their order and every call's count and arguments stay the
+    // same, and the program's clients answer GetMaxIterations from what they fixed at the
+    // render's start, so nothing they do depends on that interleaving.
+    constexpr int32_t kWindow = 512;
+    static_assert((kWindow & (kWindow - 1)) == 0, "slots by column modulo the window");
+    GroupResult<Lane> results[kWindow];
     const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
-    std::vector<GroupResult<Lane>> results(static_cast<size_t>(groupsPerRow));
 
     for (int32_t y = band->rowEnd; y > band->rowStart; --y) {
         const Lane row(rowValue);
         Lane column = Lane(columnStart) + offsets;
-        for (GroupResult<Lane>& result : results) {
-            result.done = false;
-        }
         int32_t next = 0;
         int32_t reported = 0;
         // Records a finished group and reports the row's groups that are ready, in order;
         // false once the render has been stopped.
         auto finish = [&](const Group& group, int32_t n) ZORB_KERNEL_INLINE_LAMBDA {
-            group.Save(results[static_cast<size_t>(n)]);
-            results[static_cast<size_t>(n)].done = true;
-            while (reported < groupsPerRow && results[static_cast<size_t>(reported)].done) {
-                if (!report(results[static_cast<size_t>(reported)], band->colStart + reported * kWidth, y)) {
+            GroupResult<Lane>& result = results[n & (kWindow - 1)];
+            group.Save(result);
+            result.done = true;
+            while (reported < next && results[reported & (kWindow - 1)].done) {
+                if (!report(results[reported & (kWindow - 1)], band->colStart + reported * kWidth, y)) {
                     return false;
                 }
                 ++reported;
@@ -61,8 +80,9 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
         // start are finished on the way. False once the render has been stopped.
         auto refill = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
             active = false;
-            while (next < groupsPerRow) {
+            while (next < groupsPerRow && next - reported < kWindow) {
                 n = next++;
+                results[n & (kWindow - 1)].done = false;
                 group.Reset();
                 const bool running = begin(group, band->colStart + n * kWidth, y, column, row);
                 column += groupStep;
@@ -76,11 +96,15 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
             }
             return true;
         };
+        // A place left idle while the window was full takes the next group once there is room.
         auto settle = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
-            if (!active || !group.Settle()) {
+            if (!active) {
+                return next >= groupsPerRow || refill(group, n, active);
+            }
+            if (!group.Settle()) {
                 return true;
             }
-            return finish(group, n) && refill(group, n, active);
+            return !group.stopped && finish(group, n) && refill(group, n, active);
         };
 
         Group a, b, c;
@@ -117,7 +141,7 @@ ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRender
             } else {
                 break;
             }
-            if (!settle(a, na, aActive) || !settle(b, nb, bActive) || !settle(c, nc, cActive)) {
+            if (!settle(a, na, aActive) || !settle(b, nb, bActive) || (kUseThird && !settle(c, nc, cActive))) {
                 return;
             }
         }
@@ -190,8 +214,13 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
         return group.Begin(formula, julia, client);
     };
     // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
-    // has been stopped.
+    // has been stopped. A group stopped in its loop hands over nothing.
     auto report = [&](const auto& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
+        if constexpr (std::is_same_v<std::decay_t<decltype(group)>, Group>) {
+            if (group.stopped) {
+                return false;
+            }
+        }
         const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
         uint8_t indexes[kWidth];
         float smooth[kWidth];

@@ -15,7 +15,7 @@ struct RenderJob {
     RenderBand* band = nullptr;
     CriticalSection* queueLock = nullptr; // the pool's; guards *runningCount
     int32_t* runningCount = nullptr;
-    uint32_t threadId = 0;
+    uint32_t threadId = 0; // kept for the job's interface: its worker's id; nothing reads it
     RenderStats* stats = nullptr;
     int32_t slot = -1;
     RenderThreadPool* pool = nullptr;

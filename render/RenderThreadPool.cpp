@@ -10,13 +10,17 @@
 
 namespace {
 
-// Guards every pool's hand-off state (the fields after the two condition variables in the
-// header). It is one lock for the whole process, statically initialised and never destroyed,
-// so a worker may release it after it has counted itself out, when its pool may already be
-// gone; each pool's condition variables are woken only while it is held. The hand-offs are
-// few (one per band and thread start), so one lock costs nothing measurable.
+// The hand-off lock of the header's list. The hand-offs are few (one per band and thread
+// start), so one lock for every pool costs nothing measurable.
 SRWLOCK HandOffLock = SRWLOCK_INIT;
+// The pool whose pass is being scheduled, and a count of the passes published, which tells one
+// pass of a pool from the next. Under the hand-off lock: a pool is published only while its
+// scheduler runs and withdrawn before the pass's end is signalled, so whoever reads it under
+// the lock reads a live pool.
+RenderThreadPool* CurrentRenderPool = nullptr;
+unsigned long long CurrentPassSerial = 0;
 
+// Called with the hand-off lock held through a guard, which holds it again on return.
 void WaitForHandOff(CONDITION_VARIABLE* condition) {
     SleepConditionVariableSRW(condition, &HandOffLock, INFINITE, 0);
 }
@@ -74,10 +78,7 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
         bandRunner = &RenderWorkerThread;
     }
 
-    doneSemaphore = CreateSemaphoreA(nullptr, 1, 1, nullptr);
-    if (doneSemaphore) {
-        WaitForSingleObject(doneSemaphore, 0);
-    }
+    doneSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
     this->capacity = std::max(0, capacity);
     jobs = new (std::nothrow) RenderJob*[std::max(1, this->capacity)];
     slotFree = new (std::nothrow) bool[threadCount];
@@ -163,61 +164,81 @@ void RenderThreadPool::StartNextScheduler() {
 void RenderThreadPool::ScheduleWhenQueued() {
     // Each ready thread is handed exactly one pass: the driver makes a scheduler ready only
     // when another pass follows (or, leaving early, hands it an empty one).
-    {
-        ExclusiveSrwLock guard(HandOffLock);
-        bool couldStart = true;
-        while (!passQueued) {
-            if (couldStart && ParkedWanted() > 0) {
-                couldStart = StartParkedWorker();
-                continue;
-            }
-            WaitForHandOff(&handOffChanged);
-        }
-        passQueued = false;
+    bool mayStartWorkers = true;
+    while (!WaitForQueuedPass(mayStartWorkers)) {
+        mayStartWorkers = StartParkedWorker();
     }
     Schedule();
 }
 
+bool RenderThreadPool::WaitForQueuedPass(bool mayStartWorkers) {
+    ExclusiveSrwLock guard(HandOffLock);
+    for (;;) {
+        if (passQueued) {
+            passQueued = false;
+            return true;
+        }
+        if (mayStartWorkers && ParkedWanted() > 0) {
+            CountParkedWorkerIn();
+            return false;
+        }
+        WaitForHandOff(&handOffChanged);
+    }
+}
+
 void RenderThreadPool::Schedule() {
-    PublishCurrentRenderPool(this);
     {
         ExclusiveSrwLock guard(HandOffLock);
+        CurrentRenderPool = this;
+        ++CurrentPassSerial;
         passOpen = true;
-        startFailed = false;
         WakeAllConditionVariable(&bandMayStart);
-        for (;;) {
-            bool pending;
-            {
-                CriticalSectionLock lock(queueLock);
-                pending = pendingCount > 0;
-            }
-            if (!pending && bandsOut == 0) {
-                break;
-            }
-            if (!startFailed && ParkedWanted() > 0) {
-                startFailed = !StartParkedWorker();
-                continue;
-            }
-            if (pending && parkedWorkers == 0 && bandsOut < threadCount) {
-                // No thread could be started to take the band: render it here, so that it is
-                // still drawn and freed and the pass still ends.
-                RenderJob* job = ClaimJob();
-                ++workersOut;
-                ReleaseSRWLockExclusive(&HandOffLock);
-                RunBand(job);
-                AcquireSRWLockExclusive(&HandOffLock);
-                continue;
-            }
-            WaitForHandOff(&handOffChanged);
-        }
-        // The driver may reset or destroy the pool once the signal below is given; every band's
-        // worker has left it. Parked workers may stay for the next pass, which opens only after
-        // the driver has queued it.
-        passOpen = false;
     }
-    WithdrawCurrentRenderPool(this);
+    bool mayStartWorkers = true;
+    for (;;) {
+        RenderJob* job = nullptr;
+        const SchedulerStep step = NextSchedulerStep(mayStartWorkers, &job);
+        if (step == SchedulerStep::EndPass) {
+            break;
+        }
+        if (step == SchedulerStep::StartWorker) {
+            mayStartWorkers = StartParkedWorker();
+        } else {
+            RunBand(job);
+        }
+    }
     if (doneSemaphore) {
         ReleaseSemaphore(doneSemaphore, 1, nullptr);
+    }
+}
+
+RenderThreadPool::SchedulerStep RenderThreadPool::NextSchedulerStep(bool mayStartWorkers, RenderJob** job) {
+    ExclusiveSrwLock guard(HandOffLock);
+    for (;;) {
+        const bool pending = HasPendingJobs();
+        if (!pending && bandsOut == 0) {
+            // The driver may reset or destroy the pool once the pass's end is signalled; every
+            // band's worker has left it. Parked workers may stay for the next pass, which opens
+            // only after the driver has queued it.
+            passOpen = false;
+            // Another render may have published its own pool since; that one stays.
+            if (CurrentRenderPool == this) {
+                CurrentRenderPool = nullptr;
+            }
+            return SchedulerStep::EndPass;
+        }
+        if (mayStartWorkers && ParkedWanted() > 0) {
+            CountParkedWorkerIn();
+            return SchedulerStep::StartWorker;
+        }
+        if (pending && parkedWorkers == 0 && bandsOut < threadCount) {
+            // No thread could be started to take the band: it is rendered on this thread, so
+            // that it is still drawn and freed and the pass still ends.
+            *job = ClaimJob();
+            ++workersOut;
+            return SchedulerStep::RunBand;
+        }
+        WaitForHandOff(&handOffChanged);
     }
 }
 
@@ -244,21 +265,20 @@ int RenderThreadPool::ParkedWanted() {
     return std::max(0, std::min(threadCount, ahead) - parkedWorkers);
 }
 
-bool RenderThreadPool::StartParkedWorker() {
-    // Counted before the start, so that two schedulers starting at once stay within the bound.
+void RenderThreadPool::CountParkedWorkerIn() {
     ++parkedWorkers;
     ++workersOut;
-    ReleaseSRWLockExclusive(&HandOffLock);
+}
+
+bool RenderThreadPool::StartParkedWorker() {
     unsigned id = 0;
     HANDLE worker = threadStarter(&RenderParkedWorkerThread, this, &id);
     if (worker) {
         // Nobody waits on the thread: it tells its end through the hand-off state.
         CloseHandle(worker);
-    }
-    AcquireSRWLockExclusive(&HandOffLock);
-    if (worker) {
         return true;
     }
+    ExclusiveSrwLock guard(HandOffLock);
     --parkedWorkers;
     --workersOut;
     WakeAllConditionVariable(&handOffChanged);
@@ -360,4 +380,24 @@ bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     }
     passRunning = false;
     return true;
+}
+
+bool RenderThreadPool::CurrentPass(HANDLE* done, unsigned long long* serial) {
+    *done = nullptr;
+    ExclusiveSrwLock guard(HandOffLock);
+    if (!CurrentRenderPool) {
+        return false;
+    }
+    *serial = CurrentPassSerial;
+    HANDLE poolDone = CurrentRenderPool->doneSemaphore;
+    if (poolDone && !DuplicateHandle(GetCurrentProcess(), poolDone, GetCurrentProcess(), done, 0, FALSE,
+                                     DUPLICATE_SAME_ACCESS)) {
+        *done = nullptr;
+    }
+    return true;
+}
+
+bool RenderThreadPool::IsPassScheduled(unsigned long long serial) {
+    ExclusiveSrwLock guard(HandOffLock);
+    return CurrentRenderPool && CurrentPassSerial == serial;
 }

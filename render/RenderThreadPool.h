@@ -20,6 +20,24 @@ class IRenderCallbackInterface;
 // parked workers wait beyond the bands computing, and only as many as the bands still to come
 // (of this pass and, while the render runs, of the passes after it) can use. A parked worker
 // that is dismissed without a band ends at once.
+//
+// Locks, what each guards, and the order they are taken in:
+//
+// 1. The hand-off lock: one slim reader/writer lock for the whole process (RenderThreadPool.cpp),
+//    statically initialised and never destroyed. It guards every pool's hand-off state (the
+//    fields from bandMayStart to bandsNotQueued) and which pool's pass is being scheduled (for
+//    WaitForRenderToFinish). bandMayStart and handOffChanged are slept on with it and woken only
+//    while it is held. It is the process's, not the pool's, so that a worker may still let go of
+//    it after counting itself out, when its pool may be gone already.
+// 2. queueLock guards runningCount and pendingCount; slotLock guards slotFree. Either may be
+//    taken alone or inside the hand-off lock; the two are never held together, and nothing is
+//    taken inside either.
+//
+// No lock is held while a thread is started, a band is rendered or doneSemaphore is waited on
+// or released. doneSemaphore (count 0 or 1, created at 0) is the pass's end: the scheduler
+// releases it once every band of the pass has left the pool, the driver takes it (WaitDone), and
+// WaitForRenderToFinish, which may take it first, gives it back. jobs[] and jobCount are the
+// driver's: it writes them only while no pass is open, and workers read them only while one is.
 class RenderThreadPool {
 public:
     // Starts a thread like _beginthreadex; returns its handle or null. A client may replace the
@@ -28,8 +46,10 @@ public:
     using ThreadStarter = HANDLE (*)(ThreadEntry entry, void* argument, unsigned* threadId);
     static HANDLE StartThread(ThreadEntry entry, void* argument, unsigned* threadId);
 
-    // The most threads one render may run at once.
-    static constexpr int kMaxThreads = MAXIMUM_WAIT_OBJECTS;
+    // The most threads one render may run at once: CountLogicalProcessors sees the processors of
+    // the calling thread's group, never more than this, and more threads than processors would
+    // only take turns.
+    static constexpr int kMaxThreads = MAXIMUM_PROC_PER_GROUP;
 
     RenderThreadPool();
     ~RenderThreadPool();
@@ -40,6 +60,14 @@ public:
     // Returns the processor probe's bit count (0 in the scalar build, which does not probe).
     static int Prepare(RenderThreadPool* pool, const RenderBand* request,
                        IRenderCallbackInterface* client);
+
+    // The pass being scheduled, of any render, for WaitForRenderToFinish: false when there is
+    // none. Else its serial, which tells it from the pool's next pass, and in *done a handle of
+    // the caller's own to its doneSemaphore (null if none could be made), which stays valid when
+    // the driver destroys the pool meanwhile; the caller closes it.
+    static bool CurrentPass(HANDLE* done, unsigned long long* serial);
+    // Whether the pass of that serial is still being scheduled.
+    static bool IsPassScheduled(unsigned long long serial);
 
     // Builds the queue for `capacity` jobs and the slots for stats.threadCount workers (clamped to
     // 1..kMaxThreads, and the clamped count written back). False if the semaphore or the arrays
@@ -67,8 +95,6 @@ public:
 
     int TakeFreeSlot();
     void ReleaseSlot(int slot);
-    bool HasFreeThread();
-    bool IsBusy();
     bool HasPendingJobs();
     // A parked worker's half of a band hand-off: waits until a band of a scheduled pass may
     // start, and takes it (the last queued first). Null when the worker was dismissed.
@@ -77,11 +103,14 @@ public:
     void WorkerLeft();
     bool WaitDone(DWORD milliseconds);
 
+    // Kept for the pool's interface; the scheduling does not ask them, as it counts the bands out
+    // under the hand-off lock. Under queueLock: runningCount < threadCount (HasFreeThread), and
+    // runningCount > 0 or pendingCount > 0 (IsBusy).
+    bool HasFreeThread();
+    bool IsBusy();
+
     RenderStats* GetStats() { return &stats; }
     IRenderCallbackInterface* GetCallback() const { return callback; }
-    HANDLE GetDoneSemaphore() const { return doneSemaphore; }
-    int GetThreadCount() const { return threadCount; }
-    int GetJobCount() const { return jobCount; }
 
     RenderStats stats;
     ThreadStarter threadStarter = &StartThread;
@@ -90,16 +119,28 @@ public:
     ThreadEntry bandRunner = nullptr;
 
 private:
-    friend struct RenderJob;
-
+    // What the scheduler does next, decided under the hand-off lock and done once it is let go.
+    enum class SchedulerStep {
+        StartWorker, // a parked worker, already counted
+        RunBand,     // the band claimed for the scheduler's own thread
+        EndPass,     // the pass is closed and withdrawn
+    };
+    // Waits until one of the steps is due. mayStartWorkers: no worker start of this pass failed.
+    SchedulerStep NextSchedulerStep(bool mayStartWorkers, RenderJob** job);
+    // The ready scheduler's wait: true once its pass is queued, false when a parked worker is
+    // wanted first (already counted).
+    bool WaitForQueuedPass(bool mayStartWorkers);
     // Takes jobs[pendingCount - 1] into a free slot and counts it running and out. The caller
     // holds the hand-off lock and has made sure a band may start.
     RenderJob* ClaimJob();
     // Parked workers wanted beyond those already started: as many as the bands still to come
     // can use, threadCount at most. Under the hand-off lock.
     int ParkedWanted();
-    // Starts one parked worker, counted as such before the start; the hand-off lock is held on
-    // entry and on return, and released meanwhile. False when no thread could be started.
+    // Counts a parked worker in before its start, so that two schedulers starting workers at once
+    // stay within the bound. Under the hand-off lock.
+    void CountParkedWorkerIn();
+    // Starts the parked worker counted in, without the hand-off lock; counts it out again when no
+    // thread could be started, and then answers false.
     bool StartParkedWorker();
     void RunBand(RenderJob* job);
 
@@ -114,13 +155,12 @@ private:
     bool schedulerReady = false; // the driver's only
     bool passRunning = false;    // the driver's only: a scheduler thread has a pass not yet seen to end
 
-    // Guarded by the process-wide hand-off lock (see RenderThreadPool.cpp).
+    // Guarded by the hand-off lock.
     CONDITION_VARIABLE bandMayStart = CONDITION_VARIABLE_INIT; // parked workers wait on it
     CONDITION_VARIABLE handOffChanged = CONDITION_VARIABLE_INIT; // schedulers and the driver wait on it
     bool passQueued = false;      // a pass waits for the ready scheduler
     bool passOpen = false;        // parked workers may take the scheduled pass's bands
     bool dismissed = false;       // no band for parked workers any more, and no new ones
-    bool startFailed = false;     // this pass: a worker thread could not be started
     int32_t bandsOut = 0;         // bands taken whose worker has not counted itself out
     int32_t parkedWorkers = 0;    // workers started (or being started) without a band yet
     int32_t workersOut = 0;       // worker threads started that have not counted themselves out
@@ -128,6 +168,7 @@ private:
 
     int32_t runningCount = 0;
     int32_t pendingCount = 0;
+    // Kept for the pool's interface: the id of the scheduler thread started last. Nothing reads it.
     uint32_t schedulerThreadId = 0;
     IRenderCallbackInterface* callback = nullptr;
 };

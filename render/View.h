@@ -1,7 +1,7 @@
 #pragma once
 
 // The region of the complex plane a render covers. stepX and stepY are the spans per pixel.
-// A plain record: its operations live with the window that owns the view.
+// A plain record; its few operations are those every client needs to fill one in.
 struct View {
     double xMin;
     double xMax;

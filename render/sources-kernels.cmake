@@ -14,4 +14,3 @@ set(RENDER_128_SOURCES
 set(RENDER_256_SOURCES
     ${ZORB_ROOT}/render/avx/Kernels256.cpp
 )
-set(RENDER_AVX_ONLY_SOURCES "")

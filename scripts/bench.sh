@@ -9,7 +9,8 @@
 #       built with this tree's bench/ into BUILD_DIR/against-REV, then the two benchmarks run
 #       in alternating rounds (one render per case per round, default 5 rounds), so that a
 #       change in the machine's load touches both alike. Prints each case's median in both and
-#       the speed-up (REV's time / this tree's). --large adds the large picture (default view).
+#       the speed-up (REV's time / this tree's), by wall and by CPU time, the cycles per group step
+#       and whether the checksums agree. --large adds the large picture (default view).
 #
 # Timings want an otherwise idle machine; the figures are printed, nothing is asserted.
 set -euo pipefail
@@ -92,7 +93,7 @@ for round in $(seq 1 "$ROUNDS"); do
     if [ $((round % 2)) = 1 ]; then order="ours theirs"; else order="theirs ours"; fi
     for side in $order; do
         if [ "$side" = ours ]; then dir=$OURS; else dir=$THEIRS; fi
-        "$WINE64" "$dir/zorb_bench_Avx.exe" --runs 1 --raw --no-large | sed "s/^case /$side /" >> "$RESULTS"
+        "$WINE64" "$dir/zorb_bench_Avx.exe" --runs 1 --raw | sed "s/^case /$side /" >> "$RESULTS"
         if [ "$LARGE" = 1 ]; then
             "$WINE64" "$dir/zorb_bench_large_Avx.exe" --runs 1 --raw --case default | sed "s/^case /$side /" >> "$RESULTS"
         fi
@@ -105,6 +106,8 @@ import sys
 
 wall = {}
 cpu = {}
+cycles = {}
+checksums = {}
 order = []
 for line in open(sys.argv[1]):
     parts = line.split()
@@ -116,19 +119,37 @@ for line in open(sys.argv[1]):
     wall.setdefault((side, name), []).append(float(parts[2]))
     if len(parts) > 3:
         cpu.setdefault((side, name), []).append(float(parts[3]))
+    if len(parts) > 4:
+        checksums.setdefault((side, name), set()).add(parts[4])
+    if len(parts) > 5:
+        cycles.setdefault((side, name), []).append(float(parts[5]))
 
 def median(values):
     return statistics.median(values) if values else float("nan")
 
-def figure(values):
-    return "%12.1f" % median(values) if values else "%12s" % "-"
+def figure(values, width):
+    return "%*.1f" % (width, median(values)) if values else "%*s" % (width, "-")
 
-print("%-40s %12s %12s %9s %12s %12s" % ("case (median of rounds)", sys.argv[2] + " ms", "this ms",
-                                         "speed-up", sys.argv[2] + " CPU", "this CPU"))
+def ratio(a, b):
+    return "%8.2fx" % (a / b) if a == a and b == b and b else "%9s" % "-"
+
+def cycle_figure(side, name):
+    values = cycles.get((side, name))
+    return "%8.2f" % median(values) if values else "%8s" % "-"
+
+rev = sys.argv[2]
+print("%-40s %10s %10s %9s %10s %10s %9s %8s %8s %9s" % ("case (median of rounds)", rev + " ms", "this ms", "speed-up",
+                                                         rev + " CPU", "this CPU", "CPU ratio", "cyc/step", "cyc/step",
+                                                         "checksum"))
+print("%-40s %10s %10s %9s %10s %10s %9s %8s %8s" % ("", "", "", "", "", "", "", rev, "this"))
 for name in order:
     theirs = median(wall.get(("theirs", name), []))
     ours = median(wall.get(("ours", name), []))
-    print("%-40s %12.1f %12.1f %8.2fx %s %s" % (
-        name, theirs, ours, theirs / ours if ours else float("nan"),
-        figure(cpu.get(("theirs", name), [])), figure(cpu.get(("ours", name), []))))
+    sums = (checksums.get(("theirs", name)), checksums.get(("ours", name)))
+    same = "-" if None in sums else ("same" if sums[0] == sums[1] and len(sums[0]) == 1 else "DIFFERS")
+    print("%-40s %10.1f %10.1f %9s %s %s %s %s %s %9s" % (
+        name, theirs, ours, ratio(theirs, ours),
+        figure(cpu.get(("theirs", name), []), 10), figure(cpu.get(("ours", name), []), 10),
+        ratio(median(cpu.get(("theirs", name), [])), median(cpu.get(("ours", name), []))),
+        cycle_figure("theirs", name), cycle_figure("ours", name), same))
 EOF

@@ -13,16 +13,13 @@ bool IsScanSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-// Reads a decimal int the way "%d" does (white space, sign, digits), but a number beyond the int
-// range saturates instead of wrapping, so a huge length stays huge and never turns small.
-bool ReadDecimalInt(const char* text, int* value)
+// Reads an announced length: white space as "%d" skips it, then digits alone up to the end of
+// the line. A sign or anything else on the line makes it no length, so -1 can never pass for
+// "no length" nor a negative count for a bound. A number beyond the int range saturates instead
+// of wrapping, so a huge length stays huge and never turns small.
+bool ReadContentLength(const char* text, int* value)
 {
     while (IsScanSpace(*text)) {
-        ++text;
-    }
-    bool negative = false;
-    if (*text == '+' || *text == '-') {
-        negative = *text == '-';
         ++text;
     }
     if (*text < '0' || *text > '9') {
@@ -34,15 +31,13 @@ bool ReadDecimalInt(const char* text, int* value)
             number = number * 10 + (*text - '0');
         }
     }
-    if (negative) {
-        number = -number;
+    while (*text == ' ' || *text == '\t') {
+        ++text;
     }
-    if (number > INT_MAX) {
-        number = INT_MAX;
-    } else if (number < INT_MIN) {
-        number = INT_MIN;
+    if (*text != '\r' && *text != '\n' && *text != '\0') {
+        return false;
     }
-    *value = static_cast<int>(number);
+    *value = number > INT_MAX ? INT_MAX : static_cast<int>(number);
     return true;
 }
 
@@ -146,7 +141,7 @@ int HttpClient::ParseResponseHeader(const char* chunk, const char** body, int64_
     // Matches "Content-Length: " and "Content-length: " alike.
     const char* lengthText = strstr(chunk, "ength: ");
     int length = 0;
-    if (lengthText == nullptr || !ReadDecimalInt(lengthText + 7, &length)) {
+    if (lengthText == nullptr || !ReadContentLength(lengthText + 7, &length)) {
         printf("Could not determine length of content");
         Close();
         return 200;

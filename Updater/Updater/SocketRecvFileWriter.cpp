@@ -2,14 +2,18 @@
 
 void SocketRecvFileWriter::OnContentLength(int64_t contentLength)
 {
-    announcedLength = contentLength;
+    announcedLength = contentLength < 0 ? 0 : contentLength;
     received = 0;
 }
 
 void SocketRecvFileWriter::OnData(const char* data, int64_t length)
 {
-    if (length > 0) {
-        received += length;
+    if (length <= 0) {
+        return;
+    }
+    bool within = received <= Bound() && length <= Bound() - received;
+    received += length;
+    if (within) {
         Write(data, static_cast<size_t>(length));
     }
 }
@@ -21,5 +25,5 @@ void SocketRecvFileWriter::OnConnectionClosed(int)
 
 bool SocketRecvFileWriter::AcceptsMore() const
 {
-    return announcedLength == kNotAnnounced || received <= announcedLength;
+    return received <= Bound();
 }

@@ -1,5 +1,6 @@
 #include "Updater.h"
 
+#include "QuotedArgument.h"
 #include "SocketRecvBuffer.h"
 #include "UpdateSession.h"
 
@@ -86,6 +87,28 @@ std::string NewFileIn(const std::string& folder)
     }
     return name;
 }
+
+// Removes the download file when the download fails, so that no partial file or error reply
+// stays in the temporary folder for the updater program to find there later.
+class DownloadFileGuard
+{
+public:
+    explicit DownloadFileGuard(const std::string& name) : name(name) {}
+    ~DownloadFileGuard()
+    {
+        if (!kept && !DeleteFileA(name.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            printf("Could not remove failed download %s\n", name.c_str());
+        }
+    }
+    DownloadFileGuard(const DownloadFileGuard&) = delete;
+    DownloadFileGuard& operator=(const DownloadFileGuard&) = delete;
+
+    void Keep() { kept = true; }
+
+private:
+    const std::string& name;
+    bool kept = false;
+};
 
 } // namespace
 
@@ -261,6 +284,7 @@ bool Updater::Download()
     if (!download.Open(tempFile)) {
         return false;
     }
+    DownloadFileGuard file(tempFile);
     int status = http.Receive(download);
     bool written = download.Close();
     if (status != 200) {
@@ -276,6 +300,7 @@ bool Updater::Download()
         return false;
     }
     expectedSize = announced;
+    file.Keep();
     return true;
 }
 
@@ -289,8 +314,10 @@ bool Updater::CopyDownloaded(bool force)
     FindClose(find);
     int64_t size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
     // Unforced, the file must be what this Updater wrote; forced, what the hand-over announced.
+    // Without a known size the file may be anything left in the temporary folder, and an empty
+    // file is no program: either would leave the user without one.
     int64_t expected = force ? expectedSize : download.GetBytesWritten();
-    if (expected != kNoSize && size != expected) {
+    if (expected <= 0 || size != expected) {
         printf("Download has %lld bytes, expected %lld: not copied\n", static_cast<long long>(size),
                static_cast<long long>(expected));
         return false;
@@ -334,7 +361,9 @@ void Updater::RunUpdater(std::string updaterExe)
     if (expectedSize != kNoSize) {
         parameters += " Size=" + std::to_string(expectedSize);
     }
-    parameters += " OriginalCLI=" + OriginalCommandLine;
+    // One quoted word: the user's words can then neither replace nor add to the options above,
+    // and the updater gets the command line back whole to hand to the new program.
+    parameters += " " + QuotedArgument("OriginalCLI=" + OriginalCommandLine);
     HINSTANCE result =
         ShellExecuteA(NULL, "open", updaterExe.c_str(), parameters.c_str(), programDir.c_str(), SW_SHOWNORMAL);
     if (reinterpret_cast<INT_PTR>(result) > kShellExecuteFailureLimit) {

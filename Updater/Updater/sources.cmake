@@ -10,6 +10,7 @@ set(UPDATER_SOURCES
     ${ZORB_ROOT}/Updater/Updater/Ini/IniRead.cpp
     ${ZORB_ROOT}/Updater/Updater/Ini/IniWrite.cpp
     ${ZORB_ROOT}/Updater/Updater/Ini/IniLists.cpp
+    ${ZORB_ROOT}/Updater/Updater/QuotedArgument.cpp
     ${ZORB_ROOT}/Updater/Updater/Updater.cpp
     ${ZORB_ROOT}/Updater/Updater/UpdateSession.cpp
     ${ZORB_ROOT}/Updater/Updater/UpdateCheck.cpp

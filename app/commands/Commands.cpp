@@ -6,18 +6,11 @@
 #include "app/dialogs/AboutDialog.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "render/Formula.h"
 #include "render/LambdaConstant.h"
 #include "render/RenderRunningFlag.h"
 
 namespace {
-
-enum Formula : int {
-    FormulaLambda = 1,
-    FormulaNormal = 2,
-    FormulaCubed = 3,
-    FormulaFourthPower = 4,
-    FormulaExponential = 5,
-};
 
 // The Fractal > Iteration items, as one radio group.
 const int kFormulaItems[] = {
@@ -106,10 +99,10 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case CommandId::SaveLargeImage: SaveLargeImage(*this, instance, window); return 0;
     case CommandId::Exit: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
     case CommandId::FormulaLambda: SetLambdaAtPoint(lParam); return 0;
-    case CommandId::FormulaNormal: SelectFormula(id, FormulaNormal); return 0;
-    case CommandId::FormulaCubed: SelectFormula(id, FormulaCubed); return 0;
-    case CommandId::FormulaFourthPower: SelectFormula(id, FormulaFourthPower); return 0;
-    case CommandId::FormulaExponential: SelectFormula(id, FormulaExponential); return 0;
+    case CommandId::FormulaNormal: SelectFormula(id, Formula::Power2); return 0;
+    case CommandId::FormulaCubed: SelectFormula(id, Formula::Power3); return 0;
+    case CommandId::FormulaFourthPower: SelectFormula(id, Formula::Power4); return 0;
+    case CommandId::FormulaExponential: SelectFormula(id, Formula::Exp); return 0;
     case CommandId::Redraw: RequestRedraw(); return 0;
     case CommandId::StopRender: SetRenderRunning(false); return 0;
     case CommandId::FixAspect:
@@ -175,7 +168,7 @@ void ZorbGUI::SetLambdaAtPoint(LPARAM lParam)
     }
     LambdaConstant.re = px * view.spanX / GetWidth() + view.xMin;
     LambdaConstant.im = view.yMax - py * view.spanY / GetHeight();
-    SelectFormula(CommandId::FormulaLambda, FormulaLambda);
+    SelectFormula(CommandId::FormulaLambda, Formula::Lambda);
 }
 
 void ZorbGUI::CycleFaster()

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/dialogs/ErrorBox.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/files/BitmapFile.h"
 #include "app/files/JpegFile.h"
@@ -23,7 +24,7 @@ constexpr size_t kExtensionLength = 4;  // ".jpg", ".bmp", ".dat" of the chosen 
 
 void ShowCreateError(const ZorbGUI& gui)
 {
-    MessageBoxA(nullptr, "Error Creating File", gui.GetTitle(), MB_ICONERROR);
+    ShowErrorBox(nullptr, gui.GetTitle(), kCreateFileErrorText);
 }
 
 // The window's picture as the writers take it.
@@ -88,8 +89,7 @@ bool SettleRenderBeforeSave(ZorbGUI& gui)
     // The stopped picture is partial: draw it again once the save is done.
     gui.RequestRedraw();
     if (!ended) {
-        MessageBoxA(nullptr, "The picture is still being drawn, so it was not saved.", gui.GetTitle(),
-                    MB_ICONWARNING);
+        ShowErrorBox(gui.GetHwnd(), gui.GetTitle(), "The picture is still being drawn, so it was not saved.");
     }
     return ended;
 }
@@ -104,7 +104,7 @@ bool CycleFrameName(const char* path, int frame, bool bitmap, char* name, size_t
 
 void ShowWriteError(const ZorbGUI& gui)
 {
-    MessageBoxA(nullptr, kWriteErrorText, gui.GetTitle(), MB_ICONERROR);
+    ShowErrorBox(gui.GetHwnd(), gui.GetTitle(), kWriteErrorText);
 }
 
 void SaveImageToFile(ZorbGUI& gui, const char* path, bool bitmap)

@@ -2,11 +2,12 @@
 
 #include <cstddef>
 
+#include "app/dialogs/ErrorBox.h"
+
 class ZorbGUI;
 
-// Told when a file could be created but not written whole (a full disk, a removed drive); a
-// file it was to replace is left as it was.
-constexpr char kWriteErrorText[] = "Error Writing File";
+// Told when a file could be created but not written whole: kWriteErrorText in an error box
+// owned by the window.
 void ShowWriteError(const ZorbGUI& gui);
 
 // The halves of ZorbGUI::SaveImage and ZorbGUI::SaveCycleRange after their file dialogs, for a

@@ -4,18 +4,18 @@
 #include <string>
 
 #include "app/commands/CommandsFiles.h"
+#include "app/dialogs/ErrorBox.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
 #include "app/window/ZorbGUI.h"
+#include "render/Formula.h"
 
 namespace {
 
-constexpr int kDefaultFormula = 2;
-
 void ShowFileError(const ZorbGUI& gui, const char* text)
 {
-    MessageBoxA(nullptr, text, gui.GetTitle(), MB_ICONERROR);
+    ShowErrorBox(nullptr, gui.GetTitle(), text);
 }
 
 CoordinateRecord RecordOf(const ZorbGUI& gui)
@@ -54,7 +54,7 @@ void ResetAfterInvalidFile(ZorbGUI& gui)
 {
     ShowFileError(gui, "Invalid CO-ord File, Resetting...");
     gui.julia = false;
-    gui.formula = kDefaultFormula;
+    gui.formula = Formula::Power2;
     gui.view.SetDefault();
     if (gui.GetWidth() >= 1 && gui.GetHeight() >= 1) {
         gui.view = gui.FixAspect();
@@ -76,7 +76,7 @@ void SaveCoordinatesToFile(ZorbGUI& gui, const char* path)
 {
     ReplacingFile output;
     if (!output.Open(path)) {
-        ShowFileError(gui, "Error Creating File");
+        ShowFileError(gui, kCreateFileErrorText);
         return;
     }
     const std::string text = FormatCoordinates(RecordOf(gui));

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "app/dialogs/MaxIterationsDialog.h"
+#include "app/saver/LargeBitmapSaver.h"
 #include "app/saver/LargeImageDialog.h"
+#include "app/saver/LargeImageSettings.h"
 #include "app/window/ZorbGUI.h"
 
 namespace {
@@ -39,6 +41,8 @@ void AskMaxIterations(ZorbGUI& gui, HINSTANCE instance, HWND owner)
 INT_PTR SaveLargeImage(ZorbGUI& gui, HINSTANCE instance, HWND owner)
 {
     LargeImageDialogOwner from;
+    from.saver = &LargeBitmapSaverInstance;
+    from.settings = &LargeImageSettingsInstance;
     from.caption = gui.GetTitle();
     from.folder = gui.GetExeDir();
     from.fileDialog = gui.GetFileDialogRecord();

@@ -8,7 +8,7 @@ constexpr uint16_t kBitmapSignature = 0x4D42;  // "BM"
 constexpr int kPaletteColoursFromWindow = 255;
 constexpr char kBitmapErrorCaption[] = "Error whilst saving bitmap";
 
-uint32_t RowStride(int width) { return (static_cast<uint32_t>(width) + 3u) & ~3u; }
+uint32_t RowStride(int width) { return static_cast<uint32_t>(BitmapRowStride(width)); }
 
 void ReportCheck(HWND owner, const char* text)
 {
@@ -16,6 +16,11 @@ void ReportCheck(HWND owner, const char* text)
 }
 
 }  // namespace
+
+uint64_t BitmapRowStride(int64_t width)
+{
+    return (static_cast<uint64_t>(width) + 3) & ~static_cast<uint64_t>(3);
+}
 
 int InitBitmapInfoHeader(BITMAPINFOHEADER& header, int width, int height)
 {

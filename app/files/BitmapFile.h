@@ -18,8 +18,13 @@ struct BitmapInfo256 {
 constexpr uint32_t kBitmapFileHeaderSize = 14;
 constexpr uint32_t kBitmapPixelOffset = 1078;  // 14 + 40 + 256 * 4
 
+// Bytes per row of an 8-bit BMP or DIB, (width + 3) & ~3: rows are padded to 4 bytes. In 64
+// bits, so that sizes past the format's limits can be told apart from ones within them; exact
+// for widths from 0 to 4294967295, and its low 32 bits are the 32-bit stride of any width.
+uint64_t BitmapRowStride(int64_t width);
+
 // Fills the header of an 8-bit, 256-colour, bottom-up picture of width x height pixels and
-// returns its row stride, (width + 3) & ~3: GDI and BMP rows are padded to 4 bytes.
+// returns its row stride, BitmapRowStride(width).
 // The pels-per-metre fields are set to 0 (no resolution given), so that no header made here
 // carries whatever its memory held before.
 int InitBitmapInfoHeader(BITMAPINFOHEADER& header, int width, int height);

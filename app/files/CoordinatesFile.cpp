@@ -9,7 +9,8 @@
 
 namespace {
 
-// Ends the byte check as if the file ended there (how the files have always been read).
+// A byte of this value ends the byte check as if the file ended there: the bytes after it are
+// not checked.
 constexpr int kCheckStopByte = 255;
 // Longer numbers are none the program writes (at most 64 digits and an exponent); such a run
 // counts as a number that does not convert, and no memory grows with it.

@@ -104,8 +104,8 @@ ReplacingFile& ReplacingFile::operator=(ReplacingFile&& other) noexcept
 bool ReplacingFile::Open(const char* target)
 {
     Discard();
-    // fopen "wb" refused these before; the rename at the end would refuse them too, but
-    // only after the whole picture had been written.
+    // A folder or a read-only file cannot be replaced: the rename at the end would refuse
+    // it, but only after the whole picture had been written.
     const DWORD attributes = GetFileAttributesA(target);
     if (attributes != INVALID_FILE_ATTRIBUTES &&
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {

@@ -19,7 +19,6 @@ public:
     bool Seek(int64_t offset);  // from the start of the file, 64-bit
     int64_t Tell();
     bool Failed() const { return failed_; }
-    FILE* Stream() const { return file_; }
 
 private:
     friend class ReplacingFile;

@@ -10,7 +10,8 @@ constexpr int kOutSize = 32;
 int FormatDuration(double seconds, char* out)
 {
     if (!(seconds >= 60.0)) {
-        // Rounded to float first, so 59.97 s reads 60.0s rather than jumping to 1m 0s.
+        // The tenths of the value rounded to single precision: 0.15 s reads 0.2s, where the
+        // double just below 0.15 would read 0.1s. Just under a minute reads 60.0s.
         return snprintf(out, kOutSize, "%.1fs", static_cast<double>(static_cast<float>(seconds)));
     }
     // Durations beyond an int32 of seconds (68 years) are not met; clamp rather than wrap.

@@ -10,6 +10,7 @@
 
 #include "render/RenderDriver.h"
 #include "render/RenderRunningFlag.h"
+#include "app/dialogs/ErrorBox.h"
 #include "app/saver/LargeImagePasses.h"
 
 LargeBitmapSaver LargeBitmapSaverInstance;
@@ -22,14 +23,10 @@ namespace {
 constexpr DWORD kExitWaitMs = 120000;
 
 constexpr char kSavedCaption[] = "File Saved";
-constexpr char kFailedCaption[] = "Large Image Not Saved";
-constexpr char kFailedText[] =
-    "The image could not be written completely to its file; the disk may be full.";
 }
 
 LargeBitmapSaver::LargeBitmapSaver()
 {
-    InitializeCriticalSection(&lock);
     idleEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
     fileEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
 }
@@ -41,39 +38,39 @@ LargeBitmapSaver::~LargeBitmapSaver()
         RenderRunningFlag.exchange(false);
     }
     WaitForFileClosed(kExitWaitMs);
-    // A render thread that is still winding down keeps using the lock, the events and the
-    // buffers: leave them to the end of the process rather than pull them from under it.
+    // A render thread still winding down (a disk that hung past the wait) keeps using the
+    // events and the buffers, so they are left to the end of the process. The members that
+    // release themselves, the lock, the file and the JPEG writer among them, are destroyed
+    // with the object all the same: the process is ending, and that thread ends with it.
     if (!WaitUntilIdle(0)) {
         return;
     }
     buffers.Release();
     CloseHandle(fileEvent);
     CloseHandle(idleEvent);
-    DeleteCriticalSection(&lock);
 }
 
 void LargeBitmapSaver::Init(HWND dialogWindow, HWND progress, HWND status)
 {
-    EnterCriticalSection(&lock);
+    const CriticalSectionLock hold(lock);
     dialog = dialogWindow;
     progressBar = progress;
     statusBar = status;
     if (state == State::Idle) {
         passesWritten = 0;
     }
-    LeaveCriticalSection(&lock);
 }
 
 LargeImageReserve LargeBitmapSaver::Reserve(const LargeImageSettings& request, LargeImageFileType type)
 {
-    EnterCriticalSection(&lock);
-    if (state != State::Idle) {
-        LeaveCriticalSection(&lock);
-        return LargeImageReserve::Busy;
+    {
+        const CriticalSectionLock hold(lock);
+        if (state != State::Idle) {
+            return LargeImageReserve::Busy;
+        }
+        state = State::Reserved;
+        ResetEvent(idleEvent);
     }
-    state = State::Reserved;
-    ResetEvent(idleEvent);
-    LeaveCriticalSection(&lock);
 
     const int32_t threads = request.threads < 1 ? 1 : request.threads;
     if (!buffers.Allocate(request.width, threads, type)) {
@@ -90,40 +87,40 @@ LargeImageReserve LargeBitmapSaver::Reserve(const LargeImageSettings& request, L
 
 void LargeBitmapSaver::CancelReservation()
 {
-    EnterCriticalSection(&lock);
+    const CriticalSectionLock hold(lock);
     if (state == State::Reserved) {
         buffers.Release();
         state = State::Idle;
         SetEvent(idleEvent);
     }
-    LeaveCriticalSection(&lock);
 }
 
 bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& from, ReplacingFile&& file)
 {
-    EnterCriticalSection(&lock);
-    if (state != State::Reserved || !file.IsOpen()) {
-        LeaveCriticalSection(&lock);
-        file.Discard();
-        return false;
+    HWND bar = nullptr;
+    {
+        const CriticalSectionLock hold(lock);
+        if (state != State::Reserved || !file.IsOpen()) {
+            file.Discard();
+            return false;
+        }
+        look = settings;
+        view = from;
+        view.stepX = view.spanX / static_cast<double>(width);
+        view.stepY = view.spanY / static_cast<double>(height);
+        output = std::move(file);
+        fileClosed = false;
+        ResetEvent(fileEvent);
+        passesWritten = 0;
+        passFirstRow = 1;
+        passCount = PassCount(height, bandsPerPass);
+        writeFailed = false;
+        progressPending = false;
+        progressText[0] = '\0';
+        attached = dialog != nullptr && IsWindow(dialog);
+        state = State::Rendering;
+        bar = attached ? progressBar : nullptr;
     }
-    look = settings;
-    view = from;
-    view.stepX = view.spanX / static_cast<double>(width);
-    view.stepY = view.spanY / static_cast<double>(height);
-    output = std::move(file);
-    fileClosed = false;
-    ResetEvent(fileEvent);
-    passesWritten = 0;
-    passFirstRow = 1;
-    passCount = PassCount(height, bandsPerPass);
-    writeFailed = false;
-    progressPending = false;
-    progressText[0] = '\0';
-    attached = dialog != nullptr && IsWindow(dialog);
-    state = State::Rendering;
-    const HWND bar = attached ? progressBar : nullptr;
-    LeaveCriticalSection(&lock);
 
     if (bar != nullptr) {
         // 32-bit range: a tall picture in few threads has more than 65535 passes.
@@ -134,13 +131,14 @@ bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& f
 
     void* client = static_cast<IRenderCallbackInterface*>(this);
     if (_beginthread(RenderDriverThread, 0, client) == static_cast<uintptr_t>(-1)) {
-        EnterCriticalSection(&lock);
-        output.Discard();
-        fileClosed = true;
-        SetEvent(fileEvent);
-        attached = false;
-        state = State::Reserved;
-        LeaveCriticalSection(&lock);
+        {
+            const CriticalSectionLock hold(lock);
+            output.Discard();
+            fileClosed = true;
+            SetEvent(fileEvent);
+            attached = false;
+            state = State::Reserved;
+        }
         CancelReservation();
         return false;
     }
@@ -149,25 +147,20 @@ bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& f
 
 void LargeBitmapSaver::DetachDialog()
 {
-    EnterCriticalSection(&lock);
+    const CriticalSectionLock hold(lock);
     attached = false;
-    LeaveCriticalSection(&lock);
 }
 
 bool LargeBitmapSaver::IsRenderingFor(HWND window)
 {
-    EnterCriticalSection(&lock);
-    const bool rendering = state == State::Rendering && attached && dialog == window;
-    LeaveCriticalSection(&lock);
-    return rendering;
+    const CriticalSectionLock hold(lock);
+    return state == State::Rendering && attached && dialog == window;
 }
 
 bool LargeBitmapSaver::IsBusy()
 {
-    EnterCriticalSection(&lock);
-    const bool busy = state != State::Idle;
-    LeaveCriticalSection(&lock);
-    return busy;
+    const CriticalSectionLock hold(lock);
+    return state != State::Idle;
 }
 
 bool LargeBitmapSaver::WaitUntilIdle(DWORD milliseconds)
@@ -182,52 +175,45 @@ bool LargeBitmapSaver::WaitForFileClosed(DWORD milliseconds)
 
 bool LargeBitmapSaver::LastSaveFailed()
 {
-    EnterCriticalSection(&lock);
-    const bool failed = lastSaveFailed;
-    LeaveCriticalSection(&lock);
-    return failed;
+    const CriticalSectionLock hold(lock);
+    return lastSaveFailed;
 }
 
 HWND LargeBitmapSaver::ReportTarget()
 {
-    EnterCriticalSection(&lock);
-    const HWND target = attached ? dialog : nullptr;
-    LeaveCriticalSection(&lock);
-    return target;
+    const CriticalSectionLock hold(lock);
+    return attached ? dialog : nullptr;
+}
+
+LargeBitmapSaver::DialogReport LargeBitmapSaver::CopyReport(const char* source, char* text)
+{
+    const CriticalSectionLock hold(lock);
+    memcpy(text, source, kReportTextSize);
+    return DialogReport{dialog, progressBar, statusBar, finishFailed};
 }
 
 void LargeBitmapSaver::ShowProgress()
 {
     // Cleared before reading, so a report made meanwhile posts again.
     progressPending = false;
-    char text[sizeof(progressText)];
-    EnterCriticalSection(&lock);
-    memcpy(text, progressText, sizeof(text));
-    const HWND bar = progressBar;
-    const HWND status = statusBar;
-    LeaveCriticalSection(&lock);
-    SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(passesWritten.load()), 0);
+    char text[kReportTextSize];
+    const DialogReport report = CopyReport(progressText, text);
+    SendMessageA(report.progressBar, PBM_SETPOS, static_cast<WPARAM>(passesWritten.load()), 0);
     if (text[0] != '\0') {
-        SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+        SendMessageA(report.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
     }
 }
 
-void LargeBitmapSaver::ShowFinished()
+void LargeBitmapSaver::ShowFinished(const char* failureCaption)
 {
-    char text[sizeof(finishText)];
-    EnterCriticalSection(&lock);
-    memcpy(text, finishText, sizeof(text));
-    const bool failed = finishFailed;
-    const HWND window = dialog;
-    const HWND bar = progressBar;
-    const HWND status = statusBar;
-    LeaveCriticalSection(&lock);
-    SendMessageA(bar, PBM_SETPOS, 0, 0);
-    SendMessageA(status, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
-    if (failed) {
-        MessageBoxA(window, kFailedText, kFailedCaption, MB_ICONERROR);
+    char text[kReportTextSize];
+    const DialogReport report = CopyReport(finishText, text);
+    SendMessageA(report.progressBar, PBM_SETPOS, 0, 0);
+    SendMessageA(report.statusBar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+    if (report.finishFailed) {
+        ShowErrorBox(report.dialog, failureCaption, kWriteErrorText);
     } else {
-        MessageBoxA(window, text, kSavedCaption, MB_ICONINFORMATION);
+        MessageBoxA(report.dialog, text, kSavedCaption, MB_ICONINFORMATION);
     }
-    EndDialog(window, 0);
+    EndDialog(report.dialog, 0);
 }

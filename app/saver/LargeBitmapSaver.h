@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "render/CriticalSection.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/JpegFile.h"
@@ -39,7 +40,8 @@ enum class LargeImageReserve {
 // The file is written beside its target and replaces it only when closed whole. Once the
 // render is stopped (Cancel, the program's end), the next pass end writes every remaining row
 // as index 255 (black) and closes the file at once, rather than pass by pass as the stopped
-// render winds down.
+// render winds down. The first write that fails (a full disk) stops the render itself, clears
+// RenderRunningFlag as Stop does, and the save ends as failed with the target untouched.
 class LargeBitmapSaver : public IRenderCallbackInterface {
 public:
     LargeBitmapSaver();
@@ -67,8 +69,9 @@ public:
     bool IsRenderingFor(HWND dialog);
     // On the dialog's LargeImageMessage::Progress: progress bar and status text.
     void ShowProgress();
-    // On LargeImageMessage::Finished: the closing text, the "File Saved" box, the dialog's end.
-    void ShowFinished();
+    // On LargeImageMessage::Finished: the closing text, the "File Saved" box (or, for a save
+    // that failed, an error box with `failureCaption`), the dialog's end.
+    void ShowFinished(const char* failureCaption);
 
     // ---- Any thread ----
     bool IsBusy();
@@ -108,11 +111,24 @@ public:
 private:
     enum class State { Idle, Reserved, Rendering };
 
+    // The dialog's handles, whether the last save failed, and `source` (progressText or
+    // finishText) copied into `text`, all read under the lock; the controls are then sent to
+    // without it.
+    struct DialogReport {
+        HWND dialog;
+        HWND progressBar;
+        HWND statusBar;
+        bool finishFailed;
+    };
+    static constexpr size_t kReportTextSize = 1024;
+    DialogReport CopyReport(const char* source, char* text);
     HWND ReportTarget();
     void PostProgress();
     // Driver thread: one pass's rows to the file; the passes from `nextPass` on as never
     // rendered, then CloseFile; the file finished (or discarded after a failure).
     void WritePass(PassRows rows);
+    // A write failed: the save is lost, and the render is stopped at once.
+    void FailWrite();
     void FinishStoppedFile(int32_t nextPass);
     void CloseFile();
 
@@ -160,15 +176,15 @@ private:
     bool writeFailed = false;
 
     // Guards state, attached, the dialog handles and the texts.
-    CRITICAL_SECTION lock;
+    CriticalSection lock;
     HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
     HANDLE fileEvent = nullptr; // manual reset, set while no save holds an open file
     State state = State::Idle;
     bool attached = false;      // the running save reports to `dialog`
     bool lastSaveFailed = false;
     std::atomic<bool> progressPending{false};
-    char progressText[1024] = {};
-    char finishText[1024] = {};
+    char progressText[kReportTextSize] = {};
+    char finishText[kReportTextSize] = {};
     bool finishFailed = false;
 };
 

@@ -117,14 +117,14 @@ void LargeBitmapSaver::WriteBitmapHeader()
     BITMAPINFOHEADER header{};
     InitBitmapInfoHeader(header, width, height);
     if (WriteBitmapHeaders(output.Out(), header, look.palette) != kBitmapPixelOffset) {
-        writeFailed = true;
+        FailWrite();
     }
 }
 
 void LargeBitmapSaver::StartJpeg()
 {
     if (!jpeg.Start(output.Out(), width, height)) {
-        writeFailed = true;
+        FailWrite();
     }
 }
 
@@ -162,8 +162,18 @@ void LargeBitmapSaver::WritePass(PassRows rows)
                                 buffers.rgbRow, buffers.pitch);
     }
     if (!written) {
-        writeFailed = true;
+        FailWrite();
     }
+}
+
+void LargeBitmapSaver::FailWrite()
+{
+    writeFailed = true;
+    // The file is to be discarded, so nothing rendered from here on can reach it: the render
+    // stops now, as Stop stops it, rather than render the rest of a large picture into nothing
+    // and tell the user only at its end. The stopped render closes (discards) the file at this
+    // pass's end and runs through its remaining passes without rendering them.
+    RenderRunningFlag.exchange(false);
 }
 
 void LargeBitmapSaver::FinishStoppedFile(int32_t nextPass)
@@ -216,9 +226,8 @@ void LargeBitmapSaver::ReportProgress(int64_t elapsedSeconds)
     char remaining[32];
     FormatDuration(static_cast<double>(elapsedSeconds), taken);
     FormatDuration(estimate, remaining);
-    EnterCriticalSection(&lock);
+    const CriticalSectionLock hold(lock);
     snprintf(progressText, sizeof(progressText), "Time Taken: %s Est Remaining: %s", taken, remaining);
-    LeaveCriticalSection(&lock);
 }
 
 void LargeBitmapSaver::PostProgress()
@@ -240,16 +249,18 @@ void LargeBitmapSaver::OnRenderComplete(double seconds, const RenderStats* stats
 
     char duration[32];
     FormatDuration(seconds, duration);
-    EnterCriticalSection(&lock);
-    snprintf(finishText, sizeof(finishText), "%s Time taken: %s",
-             writeFailed ? "Failed." : "Completed.", duration);
-    finishFailed = writeFailed;
-    lastSaveFailed = writeFailed;
-    const HWND target = attached ? dialog : nullptr;
-    attached = false;
-    state = State::Idle;
-    SetEvent(idleEvent);
-    LeaveCriticalSection(&lock);
+    HWND target = nullptr;
+    {
+        const CriticalSectionLock hold(lock);
+        snprintf(finishText, sizeof(finishText), "%s Time taken: %s",
+                 writeFailed ? "Failed." : "Completed.", duration);
+        finishFailed = writeFailed;
+        lastSaveFailed = writeFailed;
+        target = attached ? dialog : nullptr;
+        attached = false;
+        state = State::Idle;
+        SetEvent(idleEvent);
+    }
 
     // After a cancel the dialog is gone and nobody is told: the box would pop up out of
     // nowhere, over whatever the user is doing by then.

@@ -8,6 +8,7 @@
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
+#include "app/dialogs/ErrorBox.h"
 #include "app/dialogs/FileDialog.h"
 #include "app/dialogs/FileNameEdit.h"
 #include "app/files/OutputFile.h"
@@ -23,6 +24,8 @@ namespace Id = LargeImageDialogId;
 // GetDlgItemTextA counts the terminator.
 constexpr int kFileNameChars = 258 + 1;
 constexpr int kIterationChars = 1022 + 1;
+// A number longer than this still reads as too large from its first digits.
+constexpr int kSideChars = 64;
 // How long OK waits for a cancelled save that is still closing its file before refusing.
 constexpr DWORD kPreviousSaveWaitMs = 2000;
 
@@ -31,7 +34,6 @@ constexpr char kBrowseTitle[] = "Save Image as ...";
 constexpr char kBrowseDefaultExt[] = "bmp";
 constexpr char kBitmapDefaultName[] = "image.bmp";
 constexpr char kJpegDefaultName[] = "image.jpeg";
-constexpr char kCreateFailedText[] = "Error Creating File";
 constexpr char kBusyText[] =
     "The last large image is still being written.\nTry again once it has finished.";
 constexpr char kNoMemoryText[] =
@@ -45,7 +47,7 @@ char BrowsePath[MAX_PATH];
 
 void Refuse(const LargeImageDialogOwner& owner, HWND dialog, const char* text)
 {
-    MessageBoxA(dialog, text, owner.caption, MB_ICONERROR);
+    ShowErrorBox(dialog, owner.caption, text);
 }
 
 HWND CreateDialogStatusBar(HWND dialog)
@@ -57,13 +59,13 @@ HWND CreateDialogStatusBar(HWND dialog)
 
 INT_PTR OnInitDialog(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    LargeImageSettings& settings = LargeImageSettingsInstance;
+    LargeImageSettings& settings = *owner.settings;
     CheckDlgButton(dialog, Id::KeepAspect, BST_CHECKED);
     SetDlgItemInt(dialog, Id::Width, static_cast<UINT>(settings.width), FALSE);
     SetDlgItemInt(dialog, Id::Height, static_cast<UINT>(settings.height), FALSE);
     SetDlgItemInt(dialog, Id::Iterations, settings.iterations, FALSE);
     const HWND statusBar = CreateDialogStatusBar(dialog);
-    LargeBitmapSaverInstance.Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
+    owner.saver->Init(dialog, GetDlgItem(dialog, Id::Progress), statusBar);
     SetDlgItemTextA(dialog, Id::FileName, owner.folder);
 
     const int processors = CountLogicalProcessors();
@@ -80,13 +82,13 @@ INT_PTR OnInitDialog(const LargeImageDialogOwner& owner, HWND dialog)
     SetWindowSubclass(GetDlgItem(dialog, Id::FileName), FileNameEditSubclassProc, 0, 0);
     CheckDlgButton(dialog, Id::Jpeg, BST_CHECKED);
     CheckDlgButton(dialog, Id::Bitmap, BST_UNCHECKED);
-    LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Jpeg);
+    owner.saver->SetFileType(LargeImageFileType::Jpeg);
     return TRUE;
 }
 
 void Browse(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    const bool bitmap = LargeBitmapSaverInstance.GetFileType() == LargeImageFileType::Bitmap;
+    const bool bitmap = owner.saver->GetFileType() == LargeImageFileType::Bitmap;
     const DWORD folder = GetTempPathA(MAX_PATH, BrowsePath);
     if (folder == 0 || folder >= MAX_PATH) {
         BrowsePath[0] = '\0';
@@ -109,14 +111,22 @@ void Browse(const LargeImageDialogOwner& owner, HWND dialog)
     }
 }
 
-// What OK asks for, as the dialog's controls say it.
-LargeImageSettings ReadRequest(HWND dialog)
+// A width or height box as typed. GetDlgItemInt would give 0 for a number past 32 bits and
+// wrap one past 2147483647 into a negative int32, both then refused as below one pixel.
+int64_t ReadImageSide(HWND dialog, int id)
 {
-    LargeImageSettings request = LargeImageSettingsInstance;
-    // Read unsigned: an empty or non-numeric box gives 0, a number above 2147483647 a
-    // negative int32; both are refused as below one pixel.
-    request.width = static_cast<int32_t>(GetDlgItemInt(dialog, Id::Width, nullptr, FALSE));
-    request.height = static_cast<int32_t>(GetDlgItemInt(dialog, Id::Height, nullptr, FALSE));
+    char text[kSideChars] = {};
+    GetDlgItemTextA(dialog, id, text, kSideChars);
+    return ParseImageSide(text);
+}
+
+// What OK asks for, as the dialog's controls say it, with the sides already read and checked;
+// what the controls do not hold comes from `stored`.
+LargeImageSettings ReadRequest(HWND dialog, const LargeImageSettings& stored, int32_t width, int32_t height)
+{
+    LargeImageSettings request = stored;
+    request.width = width;
+    request.height = height;
     char iterations[kIterationChars] = {};
     GetDlgItemTextA(dialog, Id::Iterations, iterations, kIterationChars);
     request.iterations = ParseIterationLimit(iterations, request.iterations);
@@ -127,7 +137,7 @@ LargeImageSettings ReadRequest(HWND dialog)
 
 void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
 {
-    LargeBitmapSaver& saver = LargeBitmapSaverInstance;
+    LargeBitmapSaver& saver = *owner.saver;
     // OK reached again while this dialog's save runs (Enter with the button disabled), or a
     // save that was cancelled a moment ago still closing its file: never two at once.
     if (saver.IsRenderingFor(dialog) ||
@@ -138,16 +148,19 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     char path[kFileNameChars] = {};
     GetDlgItemTextA(dialog, Id::FileName, path, kFileNameChars);
     const bool keepAspect = IsDlgButtonChecked(dialog, Id::KeepAspect) == BST_CHECKED;
-    const LargeImageSettings request = ReadRequest(dialog);
     const LargeImageFileType type = saver.GetFileType();
 
     // Everything that can be refused is refused before the file is opened, so a refusal
     // never truncates the file that was named.
-    const LargeImageSizeCheck size = CheckLargeImageSize(request.width, request.height, type);
+    const int64_t width = ReadImageSide(dialog, Id::Width);
+    const int64_t height = ReadImageSide(dialog, Id::Height);
+    const LargeImageSizeCheck size = CheckLargeImageSize(width, height, type);
     if (size != LargeImageSizeCheck::Ok) {
         Refuse(owner, dialog, LargeImageSizeMessage(size));
         return;
     }
+    const LargeImageSettings request =
+        ReadRequest(dialog, *owner.settings, static_cast<int32_t>(width), static_cast<int32_t>(height));
     switch (saver.Reserve(request, type)) {
     case LargeImageReserve::Ok:
         break;
@@ -161,10 +174,10 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     ReplacingFile file;
     if (!file.Open(path)) {
         saver.CancelReservation();
-        MessageBoxA(nullptr, kCreateFailedText, owner.caption, MB_ICONERROR);
+        ShowErrorBox(nullptr, owner.caption, kCreateFileErrorText);
         return;
     }
-    LargeImageSettingsInstance = request;
+    *owner.settings = request;
 
     const LargeImageSource source = owner.source();
     View view = source.view;
@@ -180,10 +193,10 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     }
 }
 
-void Cancel(HWND dialog)
+void Cancel(const LargeImageDialogOwner& owner, HWND dialog)
 {
     RenderRunningFlag.exchange(false);
-    LargeBitmapSaverInstance.DetachDialog();
+    owner.saver->DetachDialog();
     EndDialog(dialog, 0);
 }
 
@@ -195,11 +208,11 @@ INT_PTR OnCommand(const LargeImageDialogOwner& owner, HWND dialog, WPARAM wParam
     switch (LOWORD(wParam)) {
     case Id::Jpeg:
         CheckDlgButton(dialog, Id::Bitmap, BST_UNCHECKED);
-        LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Jpeg);
+        owner.saver->SetFileType(LargeImageFileType::Jpeg);
         break;
     case Id::Bitmap:
         CheckDlgButton(dialog, Id::Jpeg, BST_UNCHECKED);
-        LargeBitmapSaverInstance.SetFileType(LargeImageFileType::Bitmap);
+        owner.saver->SetFileType(LargeImageFileType::Bitmap);
         break;
     case Id::KeepAspect:
         break;
@@ -210,7 +223,7 @@ INT_PTR OnCommand(const LargeImageDialogOwner& owner, HWND dialog, WPARAM wParam
         StartSave(owner, dialog);
         break;
     default:
-        Cancel(dialog);
+        Cancel(owner, dialog);
         break;
     }
     return TRUE;
@@ -230,14 +243,14 @@ INT_PTR CALLBACK SaveLargeImageDlgProc(HWND dialog, UINT message, WPARAM wParam,
     case WM_COMMAND:
         return OnCommand(*owner, dialog, wParam);
     case LargeImageMessage::Progress:
-        LargeBitmapSaverInstance.ShowProgress();
+        owner->saver->ShowProgress();
         return TRUE;
     case LargeImageMessage::Finished:
-        LargeBitmapSaverInstance.ShowFinished();
+        owner->saver->ShowFinished(owner->caption);
         return TRUE;
     case WM_DESTROY:
         // However the dialog goes, a save still running must not report to it any more.
-        LargeBitmapSaverInstance.DetachDialog();
+        owner->saver->DetachDialog();
         EndDialog(dialog, 0);
         return FALSE;
     default:

@@ -8,6 +8,9 @@
 #include "render/View.h"
 #include "app/saver/WindowRenderSettings.h"
 
+class LargeBitmapSaver;
+struct LargeImageSettings;
+
 // What a save starts from: the picture's view and its look.
 struct LargeImageSource {
     View view;
@@ -16,7 +19,9 @@ struct LargeImageSource {
 
 // What the dialog takes from the window that opens it.
 struct LargeImageDialogOwner {
-    const char* caption = nullptr;           // of the dialog's error boxes
+    LargeBitmapSaver* saver = nullptr;       // renders and writes the save OK starts
+    LargeImageSettings* settings = nullptr;  // shown when the dialog opens, stored when a save starts
+    const char* caption = nullptr;           // of the dialog's error boxes: the program's title
     const char* folder = nullptr;            // the file-name box's first text
     OPENFILENAMEA* fileDialog = nullptr;     // the program's save-as record, for Browse
     char* fileTitle = nullptr;               // its file-title buffer

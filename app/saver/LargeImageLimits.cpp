@@ -6,17 +6,12 @@
 
 #include "app/files/BitmapFile.h"
 
-uint64_t LargeBitmapStride(int32_t width)
+uint64_t LargeBitmapFileSize(int64_t width, int64_t height)
 {
-    return (static_cast<uint64_t>(width) + 3) & ~static_cast<uint64_t>(3);
+    return kBitmapPixelOffset + static_cast<uint64_t>(height) * BitmapRowStride(width);
 }
 
-uint64_t LargeBitmapFileSize(int32_t width, int32_t height)
-{
-    return kBitmapPixelOffset + static_cast<uint64_t>(height) * LargeBitmapStride(width);
-}
-
-LargeImageSizeCheck CheckLargeImageSize(int32_t width, int32_t height, LargeImageFileType type)
+LargeImageSizeCheck CheckLargeImageSize(int64_t width, int64_t height, LargeImageFileType type)
 {
     if (width < 1 || height < 1) {
         return LargeImageSizeCheck::BelowOnePixel;
@@ -27,10 +22,15 @@ LargeImageSizeCheck CheckLargeImageSize(int32_t width, int32_t height, LargeImag
         }
         return LargeImageSizeCheck::Ok;
     }
-    // bfSize is the largest of the header's sizes; biSizeImage and the signed biWidth and
-    // biHeight fit whenever it does.
-    if (LargeBitmapFileSize(width, height) > UINT32_MAX) {
+    // A side past 32 bits makes bfSize larger still; refused first, so that the product below
+    // cannot overflow.
+    if (width > UINT32_MAX || height > UINT32_MAX || LargeBitmapFileSize(width, height) > UINT32_MAX) {
         return LargeImageSizeCheck::BitmapTooLarge;
+    }
+    // bfSize holds biSizeImage and the signed biHeight whenever it fits (every row takes at
+    // least 4 bytes); a single row can still be wider than the signed biWidth.
+    if (width > INT32_MAX) {
+        return LargeImageSizeCheck::BitmapTooWide;
     }
     return LargeImageSizeCheck::Ok;
 }
@@ -48,6 +48,8 @@ const char* LargeImageSizeMessage(LargeImageSizeCheck check)
     case LargeImageSizeCheck::BitmapTooLarge:
         return "A bitmap of this size would be larger than the 4 GB its file header can "
                "describe.\nChoose a smaller size, or save it as a JPEG.";
+    case LargeImageSizeCheck::BitmapTooWide:
+        return "A bitmap can be at most 2147483647 pixels wide.\nChoose a smaller width.";
     }
     return "";
 }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/saver/LargeImageLimits.h"
+#include "app/files/BitmapFile.h"
 
 namespace {
 constexpr int64_t kCacheLine = 64;
@@ -32,7 +32,7 @@ bool LargeImagePassBuffers::Allocate(int32_t w, int32_t rowsPerPass, LargeImageF
     const size_t smoothBytes = SizeOrZero(pixels * sizeof(float));
     const size_t extraBytes = type == LargeImageFileType::Jpeg
                                   ? SizeOrZero(3 * static_cast<uint64_t>(w))
-                                  : SizeOrZero(LargeBitmapStride(w) * rowsPerPass);
+                                  : SizeOrZero(BitmapRowStride(w) * rowsPerPass);
     if (indexBytes == 0 || smoothBytes == 0 || extraBytes == 0) {
         return false;
     }

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "app/palette/SmoothColour.h"
-#include "app/saver/LargeImageLimits.h"
+#include "app/files/BitmapFile.h"
 
 bool WriteBitmapPass(OutputFile& out, int32_t width, int32_t height, PassRows rows,
                      const uint8_t* indexRows, uint8_t* block, int32_t pitch)
@@ -12,7 +12,7 @@ bool WriteBitmapPass(OutputFile& out, int32_t width, int32_t height, PassRows ro
     if (rows.count <= 0) {
         return true;
     }
-    const size_t stride = static_cast<size_t>(LargeBitmapStride(width));
+    const size_t stride = static_cast<size_t>(BitmapRowStride(width));
     for (int32_t i = 0; i < rows.count; ++i) {
         uint8_t* target = block + static_cast<size_t>(rows.count - 1 - i) * stride;
         memcpy(target, indexRows + static_cast<size_t>(i) * rowPitch,

@@ -1,7 +1,6 @@
 #include "app/saver/LargeImagePasses.h"
 
 #include "app/files/BitmapFile.h"
-#include "app/saver/LargeImageLimits.h"
 
 int32_t PassCount(int32_t height, int32_t rowsPerPass)
 {
@@ -21,5 +20,5 @@ PassRows RowsOfPass(int32_t pass, int32_t rowsPerPass, int32_t height)
 int64_t BitmapRowOffset(int32_t width, int32_t height, int32_t y)
 {
     return static_cast<int64_t>(kBitmapPixelOffset) +
-           static_cast<int64_t>(height - y) * static_cast<int64_t>(LargeBitmapStride(width));
+           static_cast<int64_t>(height - y) * static_cast<int64_t>(BitmapRowStride(width));
 }

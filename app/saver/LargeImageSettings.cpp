@@ -19,3 +19,26 @@ uint32_t ParseIterationLimit(const char* text, uint32_t current)
     }
     return static_cast<uint32_t>(value);
 }
+
+int64_t ParseImageSide(const char* text)
+{
+    while (*text == ' ' || *text == '\t') {
+        ++text;
+    }
+    if (*text < '0' || *text > '9') {
+        return 0;
+    }
+    int64_t value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        if (value < kImageSideCeiling) {
+            value = value * 10 + (*text - '0');
+        }
+    }
+    while (*text == ' ' || *text == '\t') {
+        ++text;
+    }
+    if (*text != '\0') {
+        return 0;
+    }
+    return value < kImageSideCeiling ? value : kImageSideCeiling;
+}

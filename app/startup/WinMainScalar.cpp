@@ -1,9 +1,9 @@
 // Entry of the scalar build: it runs on any processor, so it always opens its window.
 #include <windows.h>
 
-#include "app/startup/CpuProbe.h"
 #include "app/startup/Startup.h"
 #include "app/window/MainWindow.h"
+#include "render/CpuProbe.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {

@@ -1,5 +1,5 @@
 # Start-up: the decision each build makes before its window, and one WinMain per build. The
-# processor probe (CpuProbe.cpp) is compiled with the render engine, which asks it too.
+# processor probe they ask is the render engine's (render/CpuProbe.h).
 list(APPEND APP_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Startup.cpp
 )

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <cstdint>
 
+#include "render/Formula.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/BitmapFile.h"
@@ -237,7 +238,7 @@ public:
     int cycleStep = 1;
     int cycleReverse = 0;
     ViewHistory viewHistory{};
-    int formula = 2;
+    int formula = Formula::Power2;
     float dpiX = 1.0f;
     float dpiY = 1.0f;
     int dragging = 0;

@@ -13,6 +13,7 @@
 
 #include "app/resources/resource.h"
 #include "app/view/ViewZoom.h"
+#include "render/Formula.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -23,7 +24,6 @@
 namespace {
 
 constexpr int kBandsPerThread = 4;
-constexpr int kLambdaFormula = 1;
 constexpr DWORD kDriverEndMs = 5000;
 
 unsigned __stdcall RenderThreadEntry(void* gui)
@@ -62,7 +62,7 @@ void ZorbGUI::StartRender()
     GetClientRect(hwnd, &client);
     clientWidth = client.right;
     clientHeight = client.bottom;
-    lambda = formula == kLambdaFormula;
+    lambda = formula == Formula::Lambda;
     if (KillTimer(hwnd, TimerId::ColourCycle)) {
         SetTimer(hwnd, TimerId::ColourCycle, 0, nullptr);
     }
@@ -81,10 +81,8 @@ void ZorbGUI::StartRender()
     }
 
     sizeChanged = 0;
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.UpdateSpans();
+    view.UpdateSteps(width, height);
     wheelView = view;
     SendMessageA(progressBar, PBM_SETPOS, 0, 0);
 

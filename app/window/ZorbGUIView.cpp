@@ -7,12 +7,12 @@
 #include "app/view/ViewPresets.h"
 #include "app/view/ViewZoom.h"
 #include "app/window/ZorbGUI.h"
+#include "render/Formula.h"
 #include "render/RenderRunningFlag.h"
 
 namespace {
 
 constexpr double kZoomOutFactor = 5.0;
-constexpr int kNormalFormula = 2;
 // A Julia switch only needs the running pass to let go of the view; it must not hold up the
 // UI for long.
 constexpr uint32_t kStopStepMs = 1;
@@ -138,7 +138,7 @@ void ZorbGUI::PopUndo()
 
 void ZorbGUI::Reset()
 {
-    formula = kNormalFormula;
+    formula = Formula::Power2;
     view.SetDefault();
     julia = false;
     lambda = 0;

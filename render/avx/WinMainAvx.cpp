@@ -2,8 +2,8 @@
 // processor without AVX this code has to run to offer a narrower build.
 #include <windows.h>
 
-#include "app/startup/CpuProbe.h"
 #include "app/window/MainWindow.h"
+#include "render/CpuProbe.h"
 #include "render/avx/AvxStartup.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)

@@ -161,11 +161,17 @@ TEST(LargeImageDialog, RefusesWhatItCannotSaveBeforeTouchingTheFile)
     } cases[] = {
         {"0", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
         {"10", "", LargeImageFileType::Jpeg, "at least 1 pixel"},
-        {"4294967296", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
-        {"3000000000", "10", LargeImageFileType::Bitmap, "at least 1 pixel"},
         {"70000", "10", LargeImageFileType::Jpeg, "65500"},
         {"10", "65501", LargeImageFileType::Jpeg, "65500"},
         {"65536", "65536", LargeImageFileType::Bitmap, "4 GB"},
+        // Past 31 and past 32 bits: each refused with the limit it crosses, not read as a
+        // negative or zero side.
+        {"3000000000", "10", LargeImageFileType::Jpeg, "65500"},
+        {"10", "99999999999", LargeImageFileType::Jpeg, "65500"},
+        {"3000000000", "10", LargeImageFileType::Bitmap, "4 GB"},
+        {"99999999999", "2160", LargeImageFileType::Bitmap, "4 GB"},
+        {"4294967296", "1", LargeImageFileType::Bitmap, "4 GB"},
+        {"3000000000", "1", LargeImageFileType::Bitmap, "2147483647 pixels wide"},
         // 2147483000 x T bytes of indices, four times that of smooth values: no memory has it.
         {"2147483000", "1", LargeImageFileType::Bitmap, "not enough memory"},
     };
@@ -186,7 +192,7 @@ TEST(LargeImageDialog, RefusesWhatItCannotSaveBeforeTouchingTheFile)
             EXPECT_TRUE(OkEnabled(dialog));
             EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays for another try";
         }
-        // A file that cannot be made: the original "Error Creating File" box, no owner.
+        // A file that cannot be made: the fixed-form "Error Creating File" box, no owner.
         FillRequest(dialog, "10", "10", "100", 1, LargeImageFileType::Bitmap, "Q:\\no\\such\\folder\\x.bmp");
         PressButton(dialog, IDOK);
         EXPECT_EQ("Error Creating File", AnswerBox(kTitle));
@@ -196,6 +202,34 @@ TEST(LargeImageDialog, RefusesWhatItCannotSaveBeforeTouchingTheFile)
     EXPECT_EQ(before.width, LargeImageSettingsInstance.width) << "a refused start stores nothing";
     EXPECT_EQ(before.height, LargeImageSettingsInstance.height);
     EXPECT_EQ(before.iterations, LargeImageSettingsInstance.iterations);
+}
+
+TEST(LargeImageDialog, FullDiskEndsTheSaveWithItsFailureBox)
+{
+    // The disk fills in the second of 1000 passes: the render stops there, and the dialog
+    // says so as it says it for a save that failed at its end.
+    SaverTestGui(LopsidedView());
+    const std::string path = TempPath("saver-dialog-full-disk.bmp");
+    const std::string precious = "keep";
+    FILE* old = fopen(path.c_str(), "wb");
+    ASSERT_NE(nullptr, old);
+    fwrite(precious.data(), 1, precious.size(), old);
+    fclose(old);
+    std::string text;
+    {
+        FullDisk disk(1078 + 3 * 400);
+        ASSERT_TRUE(RunLargeImageDialog([&](HWND dialog) {
+            FillRequest(dialog, "400", "2000", "200", 2, LargeImageFileType::Bitmap, path);
+            PressButton(dialog, IDOK);
+            text = AnswerBox(kTitle);
+        }));
+    }
+    EXPECT_NE(std::string::npos, text.find("the disk may be full")) << text;
+    ASSERT_TRUE(LargeBitmapSaverInstance.WaitUntilIdle(30000));
+    EXPECT_TRUE(LargeBitmapSaverInstance.LastSaveFailed());
+    const std::vector<uint8_t> kept = ReadWholeFile(path);
+    EXPECT_EQ(precious, std::string(kept.begin(), kept.end()));
+    DeleteFileA(path.c_str());
 }
 
 TEST(LargeImageDialog, OneSaveAtATimeAndAReopenWaitsForTheCancelledOne)

@@ -5,14 +5,18 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
 #include "app/saver/LargeBitmapSaver.h"
 #include "app/saver/LargeImagePassWriter.h"
 #include "tests/app_saver/SaverFixture.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
 
@@ -260,6 +264,99 @@ TEST(LargeBitmapSaver, FullDiskFailsTheSaveAndKeepsTheFileItWasToReplace)
         EXPECT_NE(precious, ReadWholeFile(path));
         DeleteFileA(path.c_str());
     }
+}
+
+namespace {
+
+// The saver as the engine drives it, counting the pixels it is handed: a render that goes on
+// after its file failed shows here as rows, however fast or slow the machine.
+class PixelCountingSaver final : public LargeBitmapSaver {
+public:
+    void SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue) override
+    {
+        ++pixels;
+        LargeBitmapSaver::SetPixel(x, y, colourIndex, smoothValue);
+    }
+    std::atomic<int64_t> pixels{0};
+};
+
+// The names in a folder, to see that no temporary file is left beside the target.
+std::vector<std::string> FilesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            names.push_back(found.cFileName);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Near the set's boundary from top to bottom: every JPEG row adds data, where the flat top
+// of a wide view would compress to almost nothing.
+View BoundaryView()
+{
+    return BoundedView(-0.78, -0.72, 0.05, 0.15);
+}
+
+} // namespace
+
+TEST(LargeBitmapSaver, FullDiskStopsTheRenderAtTheFirstFailedWrite)
+{
+    // 4000 rows in two threads, 2000 passes. The BMP's disk fills in its second pass; the
+    // JPEG's at the writer's first 16 KB buffer, about a hundred rows in. Either way the render
+    // stops there instead of rendering the rest into a file that is discarded anyway.
+    constexpr int kWidth = 400;
+    constexpr int kHeight = 4000;
+    constexpr int kThreads = 2;
+    const std::string folder = TempPath("saver-full-disk-early");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    for (const std::string& left : FilesIn(folder)) {
+        DeleteFileA((folder + "\\" + left).c_str());
+    }
+    for (const LargeImageFileType type : {LargeImageFileType::Bitmap, LargeImageFileType::Jpeg}) {
+        const bool bitmap = type == LargeImageFileType::Bitmap;
+        SCOPED_TRACE(bitmap ? "bitmap" : "jpeg");
+        const std::string name = bitmap ? "early.bmp" : "early.jpg";
+        const std::string path = folder + "\\" + name;
+        const std::vector<uint8_t> precious = {'k', 'e', 'e', 'p'};
+        FILE* old = fopen(path.c_str(), "wb");
+        ASSERT_NE(nullptr, old);
+        fwrite(precious.data(), 1, precious.size(), old);
+        fclose(old);
+
+        PixelCountingSaver saver;
+        ASSERT_EQ(LargeImageReserve::Ok, saver.Reserve(Request(kWidth, kHeight, kThreads), type));
+        ReplacingFile file;
+        ASSERT_TRUE(file.Open(path.c_str()));
+        {
+            // Room for the BMP's headers and three rows; none for the JPEG.
+            FullDisk disk(bitmap ? 1078 + 3 * kWidth : 0);
+            RenderRunningFlag.exchange(true);
+            ASSERT_TRUE(saver.Start(TestLook(), BoundaryView(), std::move(file)));
+            ASSERT_TRUE(saver.WaitUntilIdle(120000));
+        }
+
+        const int64_t rows = saver.pixels.load() / kWidth;
+        if (bitmap) {
+            EXPECT_EQ(2 * kThreads, rows) << "the pass whose write failed was the last rendered";
+        } else {
+            EXPECT_LT(rows, kHeight / 10) << rows;
+        }
+        EXPECT_FALSE(RenderRunningFlag.load()) << "stopped as Stop stops a render";
+        EXPECT_EQ(PassCount(kHeight, kThreads), saver.GetPassesWritten()) << "every pass still ends";
+        EXPECT_TRUE(saver.LastSaveFailed());
+        EXPECT_EQ(precious, ReadWholeFile(path));
+        EXPECT_EQ(std::vector<std::string>{name}, FilesIn(folder)) << "no temporary file is left";
+        DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(LargeBitmapSaver, StoppedSaveClosesAWholeFileBeforeItsRenderWindsDown)

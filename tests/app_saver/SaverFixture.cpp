@@ -13,6 +13,7 @@
 #include "render/RenderDriver.h"
 #include "render/RenderThreadPool.h"
 #include "app/dialogs/FileDialog.h"
+#include "app/files/OutputFile.h"
 #include "app/palette/Palette.h"
 #include "app/palette/SmoothColour.h"
 #include "app/saver/LargeBitmapSaver.h"
@@ -86,6 +87,16 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
 bool FileExists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+FullDisk::FullDisk(int64_t bytes)
+{
+    LimitOutputBytesForTest(bytes);
+}
+
+FullDisk::~FullDisk()
+{
+    LimitOutputBytesForTest(-1);
 }
 
 bool SaveWithoutDialog(const LargeImageSettings& request, LargeImageFileType type,

@@ -35,6 +35,16 @@ std::string TempPath(const char* name);
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
 
+// The disk as OutputFile sees it has `bytes` left while the object lives, however the test
+// ends.
+class FullDisk {
+public:
+    explicit FullDisk(int64_t bytes);
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+};
+
 // One save through the saver alone (no dialog): reserve, open, start, wait for its end.
 // False if any step refused.
 bool SaveWithoutDialog(const LargeImageSettings& request, LargeImageFileType type,

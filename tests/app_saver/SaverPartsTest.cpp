@@ -38,8 +38,8 @@ TEST(LargeImageLimits, RefusesSizesTheFilesCannotHold)
     using T = LargeImageFileType;
     using C = LargeImageSizeCheck;
     const struct {
-        int32_t width;
-        int32_t height;
+        int64_t width;
+        int64_t height;
         T type;
         C expected;
     } cases[] = {
@@ -55,6 +55,12 @@ TEST(LargeImageLimits, RefusesSizesTheFilesCannotHold)
         {65536, 65536, T::Bitmap, C::BitmapTooLarge},
         {2147483647, 1, T::Bitmap, C::Ok},
         {2147483647, 2, T::Bitmap, C::BitmapTooLarge},
+        // Sides past 32 bits, as typed: the limit they cross, never a wrapped small size.
+        {2147483648, 1, T::Bitmap, C::BitmapTooWide},
+        {4294967295, 1, T::Bitmap, C::BitmapTooLarge},
+        {1, 2147483648, T::Bitmap, C::BitmapTooLarge},
+        {INT64_MAX, INT64_MAX, T::Bitmap, C::BitmapTooLarge},
+        {3000000000, 10, T::Jpeg, C::JpegTooLarge},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, CheckLargeImageSize(c.width, c.height, c.type)) << c.width << "x" << c.height;
@@ -79,6 +85,30 @@ TEST(LargeImageSettings, IterationLimitKeepsThirtyTwoBits)
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.expected, ParseIterationLimit(c.text, 77)) << '"' << c.text << '"';
+    }
+}
+
+TEST(LargeImageSettings, ImageSideIsReadWithoutWrapping)
+{
+    const struct {
+        const char* text;
+        int64_t expected;
+    } cases[] = {
+        {"3840", 3840},
+        {" 2160 ", 2160},
+        {"2147483648", 2147483648},
+        {"3000000000", 3000000000},
+        {"4294967295", 4294967295},
+        {"4294967296", kImageSideCeiling},
+        {"99999999999", kImageSideCeiling},
+        {"99999999999999999999999999999999", kImageSideCeiling},
+        {"", 0},
+        {"abc", 0},
+        {"12abc", 0}, // not a number, as GetDlgItemInt reads it too
+        {"-5", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, ParseImageSide(c.text)) << '"' << c.text << '"';
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <algorithm>
 #include <thread>
 
 #include "app/resources/resource.h"
@@ -123,6 +124,40 @@ TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
     // Closing must not wait for the render to run its course, which would take hours here.
     // Stopped, its threads end within moments; the bound leaves room for a busy machine.
     EXPECT_LT(GetTickCount() - start, 30000u);
+}
+
+// Closing the window during a render at the highest limit, whose inside points would each take
+// seconds: the close's bounded wait must see the render's threads end, so that the process can
+// end with the window.
+TEST(WindowLifetime, ClosingDuringARenderAtTheHighestLimitEndsItsThreads)
+{
+    ZorbGUI* gui = OpenMainWindow("windowed");
+    ASSERT_NE(gui, nullptr);
+    gui->maxIterations = 4294967295u;
+    // Running: the first escaped pixel of the new render leaves a smooth value in the buffer
+    // cleared before it, while the inside points are still in their escape loops.
+    float* smooth = gui->GetSmoothBuffer();
+    const size_t values = static_cast<size_t>(gui->screenStride) * static_cast<size_t>(gui->screenHeight);
+    std::fill(smooth, smooth + values, 0.0f);
+    SendCommand(gui, CommandId::FormulaCubed);
+    const auto escapedPixelSeen = [&] {
+        const volatile float* seen = smooth;
+        for (size_t i = 0; i < values; ++i) {
+            if (seen[i] != 0.0f) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const ULONGLONG start = GetTickCount64();
+    while (!escapedPixelSeen() && GetTickCount64() - start < 60000) {
+        PumpFor(1);
+    }
+    ASSERT_TRUE(escapedPixelSeen());
+    ASSERT_TRUE(gui->IsRenderActive());
+    DestroyWindow(gui->hwnd);
+    EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";
+    CloseMainWindow();
 }
 
 } // namespace

@@ -8,10 +8,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/startup/CpuProbe.h"
 #include "app/startup/Startup.h"
 #include "app/window/MainWindow.h"
 #include "render/BuildConfig.h"
+#include "render/CpuProbe.h"
 #if defined(ZORB_BUILD_AVX)
 #include "render/avx/AvxStartup.h"
 #endif

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "DebugTextCapture.h"
-#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
+#include "render/CpuProbe.h"
 
 namespace {
 

@@ -10,11 +10,6 @@
 // The driver with the kernels of this build behind RenderJob::Run.
 namespace {
 
-// Pixels of the widest vector group (eight floats), and groups a worker may have reported
-// past the moment of a stop: the one it is reporting and, at most, the next.
-constexpr int kWidestGroup = 8;
-constexpr int kGroupsInHand = 2;
-
 struct KernelCase {
     int formula;
     int threads;
@@ -59,8 +54,7 @@ TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
     view.xMax = view.xMin + setup.width * view.stepX;
     view.yMin = 0.1;
     view.yMax = view.yMin + setup.height * view.stepY;
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
+    view.UpdateSpans();
     RecordingClient client(setup, view);
 
     ASSERT_TRUE(RenderAndWait(client));
@@ -70,24 +64,19 @@ TEST(DriverWithKernels, DeepViewRendersInDoubleEverywhere) {
     EXPECT_EQ(client.MaxTimesOnePixelSet(), 1);
 }
 
-TEST(DriverWithKernels, StopEndsALongRenderWithinMoments) {
+TEST(DriverWithKernels, StopEndsARenderAtTheHighestLimit) {
     ClientSetup setup = Banded(200, 150, 10, 4);
     setup.formula = 3; // no known-inside shortcut: inside points run to the limit
-    // Inside points cost milliseconds each: the render would take minutes, and the kernels
-    // look at the flag only between pixels.
-    setup.maxIterations = 2000000;
+    // Inside points would take seconds each to reach the limit: only the kernels' looks at the
+    // flag inside their escape loops end the render.
+    setup.maxIterations = ~uint64_t(0);
     RecordingClient client(setup);
 
     HANDLE render = StartRender(client);
-    // Under way: the points outside the set are drawn at once.
-    ASSERT_TRUE(WaitUntil([&] { return client.PixelsSet() > 0; }, 30000));
+    ASSERT_TRUE(WaitUntil([&] { return client.PixelsSet() > 0; }, 60000));
     RenderRunningFlag.exchange(false);
-    const int atStop = client.PixelsSet();
-    ASSERT_TRUE(WaitAndClose(render, 30000));
-    // Counted in pixels rather than time, which a busy machine stretches: a worker reports at
-    // most the group it has in hand, where a kernel that looked only after each row would go
-    // on to the end of it.
-    EXPECT_LE(client.PixelsSet() - atStop, kGroupsInHand * kWidestGroup * client.Stats().threadCount);
+    // Far beyond the moment a stop takes, so that only a render that does not stop fails.
+    ASSERT_TRUE(WaitAndClose(render, 60000));
 
     EXPECT_EQ(client.PassCompletes(), 4); // 15 bands, 4 a pass
     EXPECT_EQ(client.RenderCompletes(), 1);

@@ -6,8 +6,8 @@
 
 #include "DebugTextCapture.h"
 #include "RecordingClient.h"
-#include "app/startup/CpuProbe.h"
 #include "render/BuildConfig.h"
+#include "render/CpuProbe.h"
 #include "render/Precision.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"
@@ -26,8 +26,7 @@ View ViewAt(double origin, double step, int width, int height) {
     view.xMax = origin + width * step;
     view.yMin = origin;
     view.yMax = origin + height * step;
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
+    view.UpdateSpans();
     view.stepX = step;
     view.stepY = step;
     return view;

@@ -16,14 +16,8 @@ constexpr DWORD kTickGateLimitMs = 60000;
 
 View DefaultView(int width, int height) {
     View view;
-    view.xMin = -2.0;
-    view.xMax = 1.0;
-    view.yMax = static_cast<double>(1.3f);
-    view.yMin = -static_cast<double>(1.3f);
-    view.spanX = view.xMax - view.xMin;
-    view.spanY = view.yMax - view.yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.SetDefault();
+    view.UpdateSteps(width, height);
     return view;
 }
 

@@ -167,6 +167,24 @@ TEST_P(KernelReferenceTest, OneRowBandsReportProgressOnMultiplesOf16)
     }
 }
 
+// A row far wider than a screen whose first groups stay inside to the limit while every group
+// after them escapes at once: the groups behind the long ones finish long before them, more
+// of them than any fixed store of finished groups holds, and must still be handed over in
+// column order, each exactly once.
+TEST_P(KernelReferenceTest, WideRowBehindALongGroupComesInColumnOrder)
+{
+    const LaneKind& kind = GetParam();
+    // z -> z^2: columns 0 to 7 (x = -0.5 ... 0.9) stay inside, x = 1.1 and beyond escape.
+    const KernelCase c = {"WideRow", 2, -0.5, 1199.5, -0.001, 0.001, true, 0, 0, 3000, true, kDefaultLambda};
+    const int columns = 6000;
+    const Scene scene = ::SceneOf(c, columns, 0, 2);
+    const ReferenceRender expected = ReferenceFor(kind, scene, c.formula);
+    const RecordingClient client = RunKernel(kind.Kernel(c.formula), scene);
+    EXPECT_TRUE(SameEvents(expected.events, client.events));
+    EXPECT_EQ(client.pixels, size_t(columns) * 2);
+    EXPECT_EQ(client.calls.maxIterations, expected.calls.maxIterations);
+}
+
 ZORB_INSTANTIATE_FOR_LANE_KINDS(KernelReferenceTest);
 
 } // namespace

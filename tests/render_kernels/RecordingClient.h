@@ -29,10 +29,8 @@ inline View MakeView(double xMin, double xMax, double yMin, double yMax, int wid
     view.xMax = xMax;
     view.yMax = yMax;
     view.yMin = yMin;
-    view.spanX = xMax - xMin;
-    view.spanY = yMax - yMin;
-    view.stepX = view.spanX / width;
-    view.stepY = view.spanY / height;
+    view.UpdateSpans();
+    view.UpdateSteps(width, height);
     return view;
 }
 

@@ -115,22 +115,45 @@ TEST(FileWriterTest, ReceiveFileWriterWritesWhileOpenAndClosesAtTheEnd)
     DeleteFileA(name.c_str());
 }
 
-TEST(FileWriterTest, ReceiveFileWriterRefusesMoreThanWasAnnounced)
+struct WriterCase
 {
-    std::string name = TempName("rfw-over");
-    SocketRecvFileWriter writer;
-    EXPECT_EQ(writer.GetAnnouncedLength(), SocketRecvFileWriter::kNotAnnounced);
-    ASSERT_TRUE(writer.Open(name));
-    writer.OnContentLength(6);
-    writer.OnData("abc", 3);
-    writer.OnData("def", 3);
-    EXPECT_TRUE(writer.AcceptsMore());
-    writer.OnData("g", 1);
-    EXPECT_FALSE(writer.AcceptsMore());
-    EXPECT_EQ(writer.GetAnnouncedLength(), 6);
-    EXPECT_TRUE(writer.Close());
-    EXPECT_TRUE(writer.Close());
-    DeleteFileA(name.c_str());
+    const char* name;
+    bool announce;
+    int64_t announced;
+    std::vector<std::string> chunks;
+    std::string written;
+    bool acceptsMore;
+};
+
+// Nothing beyond the announced length reaches the file, not even the chunk that crosses it, and
+// without an announced length nothing does.
+TEST(FileWriterTest, ReceiveFileWriterWritesNothingBeyondTheAnnouncedLength)
+{
+    const WriterCase cases[] = {
+        {"exactly announced", true, 6, {"abc", "def"}, "abcdef", true},
+        {"one byte more", true, 6, {"abc", "def", "g"}, "abcdef", false},
+        {"a chunk across the end", true, 4, {"abc", "def"}, "abc", false},
+        {"announced empty", true, 0, {"a"}, "", false},
+        {"announced negative", true, -1, {"abc"}, "", false},
+        {"nothing announced", false, 0, {"abc"}, "", false},
+        {"nothing announced, no data", false, 0, {""}, "", true},
+    };
+    for (const WriterCase& c : cases) {
+        std::string name = TempName("rfw-bound");
+        SocketRecvFileWriter writer;
+        ASSERT_TRUE(writer.Open(name));
+        if (c.announce) {
+            writer.OnContentLength(c.announced);
+        }
+        for (const std::string& chunk : c.chunks) {
+            writer.OnData(chunk.data(), static_cast<int64_t>(chunk.size()));
+        }
+        EXPECT_EQ(writer.AcceptsMore(), c.acceptsMore) << c.name;
+        EXPECT_TRUE(writer.Close()) << c.name;
+        EXPECT_EQ(ReadWholeFile(name), c.written) << c.name;
+        EXPECT_EQ(writer.GetBytesWritten(), static_cast<int64_t>(c.written.size())) << c.name;
+        DeleteFileA(name.c_str());
+    }
 }
 
 TEST(HttpClientTest, OnlyPathsWithoutSpacesOrControlBytesAreSafe)
@@ -192,7 +215,13 @@ TEST(HttpClientTest, HeaderStepReadsStatusBodyAndLength)
         {"HT", -1, -1, 0, "Received HTTP error response -1"},
         {"garbage\r\n\r\n", -1, -1, 0, "Couldn't decipher response"},
         {"HTTP/1.1 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 200, 48, INT_MAX, ""},
-        {"HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\n", 200, 39, -5, ""},
+        // A length is a plain number of bytes; anything else is no length.
+        {"HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", 200, 39, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: -0\r\n\r\n", 200, 39, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: +5\r\n\r\n", 200, 39, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5x\r\n\r\n", 200, 39, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5 5\r\n\r\n", 200, 40, 0, "Could not determine length of content"},
+        {"HTTP/1.1 200 OK\r\nContent-Length: 5 \t\r\n\r\n", 200, 40, 5, ""},
     };
     for (const HeaderCase& c : cases) {
         HttpClient client("t.exe");

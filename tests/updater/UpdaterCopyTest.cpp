@@ -71,7 +71,7 @@ protected:
 
 TEST_F(UpdaterCopyTest, AFailedCopyLeavesTheOldProgramWhole)
 {
-    Updater updater("prog.exe Filename=" + fileName);
+    Updater updater("prog.exe Filename=" + fileName + " Size=11");
     Lay(updater, "NEW PROGRAM", "OLD PROGRAM");
     std::vector<std::string> stagedBefore = StagedFiles(Folder(updater));
 
@@ -97,6 +97,7 @@ TEST_F(UpdaterCopyTest, AFailedCopyLeavesTheOldProgramWhole)
 struct SizeCase
 {
     const char* option;
+    const char* download;
     bool force;
     bool copied;
 };
@@ -106,21 +107,27 @@ struct SizeCase
 TEST_F(UpdaterCopyTest, CopiesOnlyADownloadOfTheExpectedSize)
 {
     const SizeCase cases[] = {
-        {"Size=11", true, true},
-        {"Size=10", true, false},
-        {"Size=12", true, false},
-        {"Size=0", true, false},
-        {"", true, true},
-        {"Size=x", true, true},
-        {"Size=11", false, false},
+        {"Size=11", "NEW PROGRAM", true, true},
+        {"Size=10", "NEW PROGRAM", true, false},
+        {"Size=12", "NEW PROGRAM", true, false},
+        {"Size=0", "NEW PROGRAM", true, false},
+        // Without a size the file may be any leftover of a failed download: nothing is copied.
+        {"", "NEW PROGRAM", true, false},
+        {"", "", true, false},
+        {"Size=0", "", true, false},
+        {"Size=x", "NEW PROGRAM", true, false},
+        {"Size=-11", "NEW PROGRAM", true, false},
+        {"Size=11", "NEW PROGRAM", false, false},
+        {"", "", false, false},
     };
     for (const SizeCase& c : cases) {
         Updater updater("prog.exe Filename=" + fileName + " " + c.option);
-        Lay(updater, "NEW PROGRAM", "OLD PROGRAM");
+        Lay(updater, c.download, "OLD PROGRAM");
         testing::internal::CaptureStdout();
-        EXPECT_EQ(updater.CopyDownloaded(c.force), c.copied) << c.option << (c.force ? " forced" : "");
+        EXPECT_EQ(updater.CopyDownloaded(c.force), c.copied)
+            << c.option << " '" << c.download << "'" << (c.force ? " forced" : "");
         testing::internal::GetCapturedStdout();
-        EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), c.copied ? "NEW PROGRAM" : "OLD PROGRAM") << c.option;
+        EXPECT_EQ(ReadWholeFile(updater.GetTargetPath()), c.copied ? c.download : "OLD PROGRAM") << c.option;
     }
 }
 

@@ -173,6 +173,11 @@ protected:
         bool downloaded = checked && updater.Download();
         testing::internal::GetCapturedStdout();
         EXPECT_TRUE(checked);
+        // A download that failed leaves nothing the updater program could take for the program.
+        if (!downloaded) {
+            EXPECT_EQ(GetFileAttributesA(updater.GetTempFile().c_str()), INVALID_FILE_ATTRIBUTES)
+                << updater.GetTempFile() << " was left behind";
+        }
         return downloaded;
     }
 
@@ -215,7 +220,7 @@ TEST_F(UpdaterDownloadTest, DownloadFailsWithoutPathOrWithAnErrorReply)
         EXPECT_FALSE(CheckAndDownload(updater)) << offer;
     }
     // After a version reply that closed the connection, the download cannot be requested.
-    Updater closed(UpdaterLine(UniqueFileName(), "1.5", Scripted("len=-1+close", Manifest("1.6," + kMinorPath))));
+    Updater closed(UpdaterLine(UniqueFileName(), "1.5", Scripted("close", Manifest("1.6," + kMinorPath))));
     EXPECT_FALSE(CheckAndDownload(closed));
 }
 
@@ -239,6 +244,26 @@ TEST_F(UpdaterDownloadTest, OnlyTheWholeAnnouncedFileIsADownload)
         Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + c.path))));
         EXPECT_FALSE(CheckAndDownload(updater)) << c.name;
         EXPECT_EQ(updater.GetExpectedSize(), -1) << c.name;
+    }
+}
+
+// No length, or one that is no plain number, bounds the body at nothing: not a byte of it is
+// written, however much the server would send.
+TEST_F(UpdaterDownloadTest, ALengthThatIsNoNumberWritesNothing)
+{
+    REQUIRE_TEST_SERVER();
+    const std::string ok = "HTTP/1.1 200 OK\r\n";
+    const DownloadCase cases[] = {
+        {"-1 before 4,000,000 bytes", Scripted("len=-1+fill=4000000+close", "")},
+        {"-2", Scripted("len=-2+close", "0123456789")},
+        {"a plus sign", Scripted("raw+close", ok + "Content-Length: +10\r\n\r\n0123456789")},
+        {"letters after the digits", Scripted("raw+close", ok + "Content-Length: 10x\r\n\r\n0123456789")},
+        {"no length", Scripted("nolen+close", "0123456789")},
+    };
+    for (const DownloadCase& c : cases) {
+        Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + c.path))));
+        EXPECT_FALSE(CheckAndDownload(updater)) << c.name;
+        EXPECT_EQ(updater.GetBytesDownloaded(), 0) << c.name;
     }
 }
 

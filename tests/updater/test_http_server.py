@@ -15,6 +15,7 @@ Two kinds of request path:
       lower     write the header as "Content-length"
       pad=N     one more header line of N filler bytes
       echo      the body is the raw bytes of this request
+      fill=N    the body is N filler bytes (the hex is not read)
       conn      the body is "conn=<connection number> req=<request number on it>"
       chunk=N   send the reply in pieces of N bytes, a short pause between them
       gap=MS    that pause in milliseconds (default 15)
@@ -161,6 +162,8 @@ class TestHttpServer:
                 body = raw
             elif "conn" in options:
                 body = ("conn=%d req=%d" % (number, seq)).encode()
+            elif "fill" in options:
+                body = b"z" * int(options["fill"])
             else:
                 body = payload
             length = int(options["len"]) if "len" in options else len(body)

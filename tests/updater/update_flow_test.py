@@ -229,18 +229,26 @@ def case_update_accepted(flow, name, offered, field, source, exe_name, title, wo
         return server, folder, original
 
 
-def case_probe_update(flow, offered, field):
+# Words of the user's own that look like the hand-over's options, or that a command-line parser
+# could take apart: none of them may change the hand-over, and all come back to the new program.
+USER_WORDS = ["windowed", "Size=1", "Filename=Other.exe", "-CopyAndRun", 'say "hi"', "C:\\dir with space\\",
+              "*.exe", "extra=1"]
+
+
+def case_probe_update(flow, offered, field, words):
     exe_name = "ProbeUpdate%s%d.exe" % (field.capitalize(), os.getpid())
     server, folder, _ = case_update_accepted(flow, "accept-" + field, offered, field, flow.args.probe, exe_name,
-                                             PROBE_TITLE, ["windowed", "extra=1"], exe_name[:-4])
+                                             PROBE_TITLE, words, exe_name[:-4])
     lines = flow.log_lines(folder)
-    check(lines[0] == "start windowed extra=1", "first start %r" % lines[0])
+    check(lines[0].startswith("start windowed "), "first start %r" % lines[0])
+    original = lines[0][len("start "):]
     check("close" in lines, "the first run was not closed by the update: %s" % lines)
-    # The restarted program carries the flag and the first word of the old command line only.
+    # The restarted program carries the flag and, after OriginalCLI=, the old command line as it was.
     check(wait_until(lambda: len([l for l in flow.log_lines(folder) if l.startswith("start")]) >= 2, 30),
           "the program was not started again: %s" % flow.log_lines(folder))
     restart = [l for l in flow.log_lines(folder) if l.startswith("start")][1]
-    check(restart.split() == ["start", "-FromUpdater", "OriginalCLI=windowed"], "restart command line %r" % restart)
+    check(restart[len("start "):].lstrip(" ") == "-FromUpdater OriginalCLI=" + original,
+          "restart command line %r after %r" % (restart, lines[0]))
     check(wait_until(lambda: flow.log_lines(folder)[-1:] == ["end"], 20), "the restarted program did not end")
     check_requests(server, ["/version", "/dl/%s" % field], exe_name[:-4])
 
@@ -283,7 +291,9 @@ def case_probe_box(flow, name, with_updater, download_route, caption, expected_t
         check(open(program, "rb").read() == original, "the program file changed")
         check_requests(server, ["/version", "/dl/minor"], exe_name[:-4])
         temp = flow.temp_file(folder, exe_name)
-        if temp is not None and os.path.exists(temp):
+        if caption == "Couldn't get update":
+            check(temp is not None and not os.path.exists(temp), "the failed download was left in %r" % temp)
+        elif temp is not None and os.path.exists(temp):
             os.remove(temp)
 
 
@@ -331,8 +341,8 @@ def main():
     base = tempfile.mkdtemp(prefix="zorb-flow-")
     flow = Flow(args, base)
     cases = [
-        ("accept minor 1.6", lambda: case_probe_update(flow, "1.6", "minor")),
-        ("accept major 2.0", lambda: case_probe_update(flow, "2.0", "major")),
+        ("accept minor 1.6", lambda: case_probe_update(flow, "1.6", "minor", USER_WORDS)),
+        ("accept major 2.0", lambda: case_probe_update(flow, "2.0", "major", ["windowed", "extra=1"])),
         ("decline", lambda: case_probe_declined(flow)),
         ("download fails", lambda: case_probe_box(flow, "download-fails", True, {"status": 404},
                                                   "Couldn't get update", DOWNLOAD_FAILED_TEXT)),

@@ -1,4 +1,4 @@
-#include "app/startup/CpuProbe.h"
+#include "render/CpuProbe.h"
 
 #include <windows.h>
 #include <intrin.h>
