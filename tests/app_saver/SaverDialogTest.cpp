@@ -24,6 +24,7 @@ constexpr char kTitle[] = "Zorbscape";
 constexpr char kSavedCaption[] = "File Saved";
 
 constexpr char kSlowIterations[] = "4000000";
+constexpr DWORD kCancelEndsDialogMs = 20000;
 
 void FillRequest(HWND dialog, const char* width, const char* height, const char* iterations, int threads,
                  LargeImageFileType type, const std::string& path)
@@ -108,7 +109,9 @@ TEST(LargeImageDialog, CancelDuringTheFirstPassStillClosesAWholeFile)
             cancelledAt = GetTickCount();
             PressButton(dialog, IDCANCEL);
         }));
-        EXPECT_LT(GetTickCount() - cancelledAt, 2000u) << "Cancel ends the dialog at once";
+        // At once, not after the save: its rows take seconds each. The bound leaves room for
+        // a busy machine.
+        EXPECT_LT(GetTickCount() - cancelledAt, kCancelEndsDialogMs) << "Cancel ends the dialog at once";
         ASSERT_TRUE(LargeBitmapSaverInstance.WaitUntilIdle(30000));
         EXPECT_EQ(kHeight, LargeBitmapSaverInstance.GetPassesWritten());
         EXPECT_FALSE(LargeBitmapSaverInstance.LastSaveFailed());

@@ -29,14 +29,24 @@ differing() { # pixels that differ between two shots
 }
 colours() { convert "$1" -format '%k' info:; }
 
-# Waits until the picture stops changing (two equal shots 0.7 s apart) and is not blank.
-settle() { # file
-    local prev="$WORK/prev.png" i
+# Waits until the picture is not blank, differs from BEFORE when one is given (the step's
+# render has shown), and then stays the same over three shots 0.7 s apart. That is longer
+# than the second between the redraws of a render still running, which a busy machine
+# stretches even a small render into: two equal shots alone may fall between two redraws.
+settle() { # file [BEFORE]
+    local prev="$WORK/prev.png" i same=0
     shot "$prev"
-    for i in $(seq 60); do
+    for i in $(seq 120); do
         sleep 0.7
         shot "$1"
-        if [ "$(differing "$prev" "$1")" = 0 ] && [ "$(colours "$1")" -gt 8 ]; then return 0; fi
+        if [ -n "${2:-}" ] && [ "$(differing "$2" "$1")" = 0 ]; then
+            same=0
+        elif [ "$(differing "$prev" "$1")" = 0 ] && [ "$(colours "$1")" -gt 8 ]; then
+            same=$((same + 1))
+            [ "$same" -ge 2 ] && return 0
+        else
+            same=0
+        fi
         cp "$1" "$prev"
     done
     fail "the picture did not settle"
@@ -70,21 +80,20 @@ settle "$WORK/reset1.png"
 # A box dragged over the upper part of the set zooms into it.
 xdotool mousemove --sync $((WX + 300)) $((WY + 200)) mousedown 1 \
     mousemove --sync $((WX + 340)) $((WY + 230)) mousemove --sync $((WX + 380)) $((WY + 260)) mouseup 1
-settle "$WORK/zoomed.png"
+settle "$WORK/zoomed.png" "$WORK/reset1.png"
 changed=$(differing "$WORK/reset1.png" "$WORK/zoomed.png")
 [ "$changed" -gt $((CROP_W * CROP_H / 4)) ] || fail "the dragged zoom changed only $changed pixels"
 echo "e2e: dragged zoom changed $changed pixels"
 
 xdotool key F2
-settle "$WORK/reset2.png"
+settle "$WORK/reset2.png" "$WORK/zoomed.png"
 [ "$(differing "$WORK/reset1.png" "$WORK/reset2.png")" = 0 ] || fail "F2 did not bring the reset picture back"
 echo "e2e: F2 shows the reset picture again"
 
 # One wheel notch up at the centre of the crop zooms in by 120/110 about that point: the new
 # picture is close to the old one enlarged about it, and far from the old one as it was.
 xdotool mousemove --sync $((WX + CROP_X + CROP_W / 2)) $((WY + CROP_Y + CROP_H / 2)) click 4
-sleep 0.6
-settle "$WORK/wheel.png"
+settle "$WORK/wheel.png" "$WORK/reset2.png"
 convert "$WORK/reset2.png" -distort SRT "$((CROP_W / 2)),$((CROP_H / 2)) 1.0909091 0" "$WORK/expected.png"
 near=$(compare -metric RMSE "$WORK/wheel.png" "$WORK/expected.png" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
 far=$(compare -metric RMSE "$WORK/wheel.png" "$WORK/reset2.png" null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
@@ -94,7 +103,7 @@ awk -v n="$near" -v f="$far" 'BEGIN { exit !(f > 0.02 && n < f * 0.6) }' || fail
 # Alt+F4 closes the window; the program ends by itself with 0.
 xdotool windowfocus --sync "$WIN" 2> /dev/null || true
 xdotool key alt+F4
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     kill -0 "$PID" 2> /dev/null || break
     sleep 0.1
 done

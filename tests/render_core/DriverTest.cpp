@@ -11,6 +11,19 @@
 
 namespace {
 
+// Between a one-second wait and the clocks the driver and the test read.
+constexpr double kClockSlack = 0.1;
+// For a render that should end at once: generous for a busy machine, yet far from the
+// minutes or the hang of the faults it is there for.
+constexpr DWORD kPromptMs = 5000;
+
+double SecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 struct BandCase {
     const char* name;
     int height;
@@ -62,7 +75,10 @@ TEST_P(DriverBands, CutsBandsIntoPassesAndStartsEachPassFromItsBottom) {
     EXPECT_EQ(order, expected);
     EXPECT_EQ(client.PassCompletes(), c.passes);
     EXPECT_EQ(client.RenderCompletes(), 1);
-    EXPECT_TRUE(client.TickSeconds().empty()) << "a render under a second has no progress tick";
+    // Each tick follows a second's wait for the pass: a render under a second has none. The
+    // render's own time says how many it may have had, however slow the machine.
+    EXPECT_LE(static_cast<double>(client.TickSeconds().size()), client.Seconds() + kClockSlack)
+        << client.Seconds() << " s";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -146,23 +162,30 @@ TEST(Driver, ReportsProgressTicksWhileAPassRunsSlowly) {
     RecordingClient client(setup);
     ResetHeldWorkers();
 
+    LARGE_INTEGER started;
+    QueryPerformanceCounter(&started);
     HANDLE render = StartRender(client);
     while (client.TickTimes().size() < 2) {
         Sleep(5);
     }
     ReleaseHeldWorkers();
-    ASSERT_TRUE(WaitAndClose(render, 10000));
+    ASSERT_TRUE(WaitAndClose(render, 30000));
+    const double wall = SecondsSince(started);
 
+    // On a busy machine the pass may still be ending when the next second is up: a third
+    // tick is no fault.
     const std::vector<uint64_t> times = client.TickTimes();
     const std::vector<int64_t> seconds = client.TickSeconds();
-    ASSERT_EQ(times.size(), 2u);
-    EXPECT_GE(times[1] - times[0], 900u) << "about one tick a second";
-    EXPECT_LE(seconds[0], seconds[1]);
+    ASSERT_GE(times.size(), 2u);
+    for (size_t i = 1; i < times.size(); ++i) {
+        EXPECT_GE(times[i] - times[i - 1], 900u) << "about one tick a second";
+        EXPECT_LE(seconds[i - 1], seconds[i]);
+    }
     EXPECT_EQ(client.PassCompletes(), 1);
     EXPECT_EQ(client.RenderCompletes(), 1);
-    // The passes' time, not the time spent before OnRenderStart.
-    EXPECT_GE(client.Seconds(), 1.9);
-    EXPECT_LT(client.Seconds(), 10.0);
+    // In seconds, and no more than the test saw go by.
+    EXPECT_GE(client.Seconds(), static_cast<double>(times.size()) - kClockSlack);
+    EXPECT_LE(client.Seconds(), wall);
 }
 
 TEST(Driver, ReportedTimeLeavesOutPrepareWork) {
@@ -170,9 +193,14 @@ TEST(Driver, ReportedTimeLeavesOutPrepareWork) {
     setup.prepareSleepMs = 800;
     RecordingClient client(setup);
 
+    LARGE_INTEGER started;
+    QueryPerformanceCounter(&started);
     ASSERT_TRUE(RenderAndWait(client));
+    const double wall = SecondsSince(started);
+    // The render's time lies within what the test saw go by, after the preparation.
     EXPECT_GE(client.Seconds(), 0.0);
-    EXPECT_LT(client.Seconds(), 0.5);
+    EXPECT_LE(client.Seconds(), wall - setup.prepareSleepMs / 1000.0 + kClockSlack)
+        << "reported " << client.Seconds() << " s of " << wall << " s";
 }
 
 TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
@@ -187,14 +215,14 @@ TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
     }
     RenderRunningFlag.exchange(false);
     const ULONGLONG stoppedAt = GetTickCount64();
-    ASSERT_TRUE(WaitAndClose(render, 10000));
-    EXPECT_LT(GetTickCount64() - stoppedAt, 1500u);
+    ASSERT_TRUE(WaitAndClose(render, 30000));
+    EXPECT_LT(GetTickCount64() - stoppedAt, kPromptMs);
 
     const std::vector<uint64_t> ticks = client.TickTimes();
     ASSERT_GE(ticks.size(), 1u);
-    for (uint64_t tick : ticks) {
-        EXPECT_LE(tick, stoppedAt) << "no progress tick once the flag is clear";
-    }
+    // A tick the driver had decided on as the flag was cleared may still come; no other.
+    EXPECT_LE(std::count_if(ticks.begin(), ticks.end(), [&](uint64_t tick) { return tick > stoppedAt; }), 1)
+        << "no progress tick once the flag is clear";
     EXPECT_EQ(client.PassCompletes(), 2);
     EXPECT_EQ(HeldWorkersStarted(), 2) << "the pass after the stop starts no worker threads";
     EXPECT_EQ(client.RenderCompletes(), 1);
@@ -230,10 +258,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, DriverThreadFailure,
                          });
 
 TEST(WaitForRenderToFinish, WithoutAPassAnswersAtOnce) {
+    // Steps of half a minute: waiting even one of them would show.
     const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(WaitForRenderToFinish(100, 2000));
-    EXPECT_FALSE(WaitForRenderToFinish(100, 0));
-    EXPECT_LT(GetTickCount64() - start, 50u);
+    EXPECT_TRUE(WaitForRenderToFinish(30000, 60000));
+    EXPECT_FALSE(WaitForRenderToFinish(30000, 0));
+    EXPECT_LT(GetTickCount64() - start, kPromptMs);
 }
 
 TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
@@ -247,11 +276,12 @@ TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
     const ULONGLONG start = GetTickCount64();
     EXPECT_FALSE(WaitForRenderToFinish(100, 500));
     const ULONGLONG waited = GetTickCount64() - start;
+    // It gives up after its 500 ms, not when the pass ends (only once released, here).
     EXPECT_GE(waited, 450u);
-    EXPECT_LT(waited, 1500u);
+    EXPECT_LT(waited, kPromptMs);
 
     ReleaseHeldWorkers();
-    ASSERT_TRUE(WaitAndClose(render, 10000));
+    ASSERT_TRUE(WaitAndClose(render, 30000));
     EXPECT_EQ(client.RenderCompletes(), 1);
 }
 
@@ -264,20 +294,25 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
     WaitForHeldWorkers(1);
 
     RenderRunningFlag.exchange(false); // held workers go on as a kernel would: at once
+    // Seen as it comes, not at the end of the wait's minute.
     const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(WaitForRenderToFinish(10, 2000));
-    EXPECT_LT(GetTickCount64() - start, 1000u);
+    EXPECT_TRUE(WaitForRenderToFinish(10, 60000));
+    EXPECT_LT(GetTickCount64() - start, kPromptMs);
 
-    // The driver still sees the pass end: it completes the render without a long wait.
-    ASSERT_TRUE(WaitAndClose(render, 3000));
+    // The driver still sees the pass end: had the signal been kept from it, it would wait on
+    // for the rest of a stopped pass, for ever.
+    ASSERT_TRUE(WaitAndClose(render, 30000));
     EXPECT_EQ(client.PassCompletes(), 1);
     EXPECT_EQ(client.RenderCompletes(), 1);
 }
 
 TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
+    // The driver is held in its progress tick, busy rather than waiting, when the pass ends.
+    HANDLE tickGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(tickGate, nullptr);
     ClientSetup setup;
     setup.bandRunner = &HoldingBandRunner;
-    setup.tickSleepMs = 600; // the driver is busy, not waiting, when the pass ends
+    setup.tickGate = tickGate;
     RecordingClient client(setup);
     ResetHeldWorkers();
     HANDLE render = StartRender(client);
@@ -286,12 +321,13 @@ TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
     }
 
     RenderRunningFlag.exchange(false);
-    const ULONGLONG start = GetTickCount64();
-    EXPECT_TRUE(WaitForRenderToFinish(10, 2000));
-    EXPECT_LT(GetTickCount64() - start, 500u) << "the signal came while the driver was busy";
+    EXPECT_TRUE(WaitForRenderToFinish(10, 60000));
+    EXPECT_EQ(client.RenderCompletes(), 0) << "the driver is still in its tick";
+    SetEvent(tickGate);
 
-    ASSERT_TRUE(WaitAndClose(render, 3000)) << "the driver never saw the pass end";
+    ASSERT_TRUE(WaitAndClose(render, 30000)) << "the driver never saw the pass end";
     EXPECT_EQ(client.RenderCompletes(), 1);
+    CloseHandle(tickGate);
 }
 
 } // namespace

@@ -10,6 +10,10 @@
 #include "render/RenderDriver.h"
 #include "render/RenderJob.h"
 
+namespace {
+constexpr DWORD kTickGateLimitMs = 60000;
+}
+
 View DefaultView(int width, int height) {
     View view;
     view.SetDefault();
@@ -122,7 +126,10 @@ void RecordingClient::OnProgressTick(int64_t elapsedSeconds) {
         tickSeconds_.push_back(elapsedSeconds);
         tickTimes_.push_back(GetTickCount64());
     }
-    Sleep(setup_.tickSleepMs);
+    if (setup_.tickGate) {
+        // Bounded, so that a test that fails before it opens the gate still lets the render end.
+        WaitForSingleObject(setup_.tickGate, kTickGateLimitMs);
+    }
 }
 
 std::vector<std::string> RecordingClient::DriverCalls() const {

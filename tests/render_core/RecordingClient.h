@@ -27,7 +27,7 @@ struct ClientSetup {
     bool callPrepare = true;  // a client that skips RenderThreadPool::Prepare
     uint64_t maxIterations = 64;
     DWORD prepareSleepMs = 0; // work done before OnRenderStart
-    DWORD tickSleepMs = 0;    // work done in each OnProgressTick
+    HANDLE tickGate = nullptr; // when set, each OnProgressTick waits until it is signalled
     RenderThreadPool::ThreadStarter starter = nullptr;
     RenderThreadPool::ThreadEntry bandRunner = nullptr; // what a worker runs on its band
     bool julia = false;
