@@ -424,27 +424,6 @@ ZORB_KERNEL_INLINE typename Lane::Count StepsLeftInStretch(const EscapeGroup<For
 }
 
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE void RunAlone(const Formula& formula, EscapeGroup<Formula, Lane>& heldA)
-{
-    using Count = typename Lane::Count;
-    GroupInFlight<Formula, Lane> a(heldA);
-    const Count end = StepsLeftInStretch(heldA);
-    Count steps = 0;
-    for (;;) {
-        const bool aInside = a.Test();
-        if (!aInside) {
-            a.GiveBack(heldA, steps, false);
-            return;
-        }
-        a.Iterate(formula);
-        if (++steps == end) {
-            a.GiveBack(heldA, steps, true);
-            return;
-        }
-    }
-}
-
-template <class Formula, class Lane>
 ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB)
 {
     using Count = typename Lane::Count;
