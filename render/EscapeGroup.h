@@ -155,8 +155,8 @@ struct GroupResult {
     using E = typename Lane::Element;
     using Count = typename Lane::Count;
 
-    // Left unset until used: the kernel keeps a window of these on its stack, and only the
-    // slots a row reaches should cost memory.
+    // Left unset until used: the kernel keeps a window of these on its stack, and clearing the
+    // window for every band would cost more than the band's own slots.
     Count counts[Lane::kWidth];
     E last[Lane::kWidth];
     Count limit;
