@@ -155,8 +155,8 @@ struct GroupResult {
     using E = typename Lane::Element;
     using Count = typename Lane::Count;
 
-    // Left unset until used: the kernel keeps a window of these on its stack, and only the
-    // slots a row reaches should cost memory.
+    // Left unset until used: the kernel keeps a window of these on its stack, and clearing the
+    // window for every band would cost more than the band's own slots.
     Count counts[Lane::kWidth];
     E last[Lane::kWidth];
     Count limit;
@@ -421,27 +421,6 @@ template <class Formula, class Lane>
 ZORB_KERNEL_INLINE typename Lane::Count StepsLeftInStretch(const EscapeGroup<Formula, Lane>& group)
 {
     return static_cast<typename Lane::Count>(group.stretchEnd - group.steps);
-}
-
-template <class Formula, class Lane>
-ZORB_KERNEL_INLINE void RunAlone(const Formula& formula, EscapeGroup<Formula, Lane>& heldA)
-{
-    using Count = typename Lane::Count;
-    GroupInFlight<Formula, Lane> a(heldA);
-    const Count end = StepsLeftInStretch(heldA);
-    Count steps = 0;
-    for (;;) {
-        const bool aInside = a.Test();
-        if (!aInside) {
-            a.GiveBack(heldA, steps, false);
-            return;
-        }
-        a.Iterate(formula);
-        if (++steps == end) {
-            a.GiveBack(heldA, steps, true);
-            return;
-        }
-    }
 }
 
 template <class Formula, class Lane>

@@ -21,139 +21,260 @@
 //   RunGroup.
 // - Float4Lane and Double2Lane in 64-bit code: two groups side by side, RunGroupPair; a row's
 //   odd last group alone, RunGroup.
-// - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowsGroupsInFlight. For
-//   z^2, z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
-//   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo,
-//   RunAlone).
+// - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowInFlight. For z^2,
+//   z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
+//   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo, and
+//   a group left alone RunGroup).
 // Every loop makes at most kStepsBetweenStopChecks steps between two looks at the stop flag.
-#define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
-
 namespace ZORB_KERNEL_NAMESPACE {
 
-// The rows of a band with two or three groups of a row in flight. A group that finishes gives
-// its place to the next group of the row, so that the groups' different lengths leave no place
-// idle until the row runs out (pairs that start and end together wait for the longer one);
-// finished groups are reported in column order, each followed by the stop check, and every
-// finish checks the flag as well.
-template <class Formula, class Lane, class Begin, class Report>
-ZORB_KERNEL_INLINE void RenderRowsGroupsInFlight(const RenderBand* band, IRenderCallbackInterface* client, const Formula& formula, Lane rowValue,
-                                                const Lane rowStep, const typename Lane::Element columnStart,
-                                                const Lane offsets, const Lane groupStep, Begin& begin, Report& report)
+// Pairs pay where a step is a chain of inline vector operations and the registers hold two
+// groups' state: not around the exponential's library calls, nor in the eight vector registers
+// of 32-bit code.
+template <class Formula, class Lane>
+constexpr bool kRunsPairs = Lane::kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
+
+// Places that take the row's next group as one finishes, where the group's loop state is small
+// enough (the tally lanes) that copies of it for the run stay in registers.
+template <class Formula, class Lane>
+constexpr bool kRunsGroupsInFlight = kRunsPairs<Formula, Lane> && HasTally<Lane>::value;
+
+// What every group of a band starts from: the band, its client, the formula, and the lanes the
+// groups' points are made of.
+template <class Formula, class Lane>
+struct BandContext {
+    const RenderBand* band;
+    IRenderCallbackInterface* client;
+    Formula formula;
+    bool julia;
+    // The lanes' distances from their group's first pixel, and from one group to the next.
+    Lane offsets;
+    Lane groupStep;
+    // Julia start points are formed with lane operations, so that each product and sum rounds
+    // to the element type on every processor.
+    Lane juliaXMin;
+    Lane juliaStepX;
+    Lane juliaStepY;
+    Lane juliaYMax;
+};
+
+// Starts a group's orbit at columns j, j+1, ... of row y, and settles it by the known-inside
+// test or asks for its limit; false when there is nothing to iterate. In Julia mode the power
+// formulas start z at the pixel; lambda and exp(z) start z at c in both modes (their InitZ), so
+// in Julia mode they start every pixel at the constant.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, EscapeGroup<Formula, Lane>& group, int32_t j,
+                                   int32_t y, const Lane& column, const Lane& row)
+{
+    using E = typename Lane::Element;
+    OrbitState<Lane>& orbit = group.orbit;
+    if (context.julia) {
+        orbit.cRe = Lane(static_cast<E>(context.client->GetJuliaRe()));
+        orbit.cIm = Lane(static_cast<E>(context.client->GetJuliaIm()));
+        orbit.zRe = (context.juliaXMin + context.juliaStepX * Lane(static_cast<E>(j))) + context.offsets;
+        orbit.zIm = context.juliaStepY * Lane(static_cast<E>(y)) - context.juliaYMax;
+    } else {
+        orbit.cRe = column;
+        orbit.cIm = row;
+    }
+    context.formula.InitZ(orbit);
+    return group.Begin(context.formula, context.julia, context.client);
+}
+
+// Hands a finished group's pixels below colEnd to the client, lane 0 first; false once the
+// render has been stopped. A group stopped in its loop hands over nothing.
+template <class Formula, class Lane, class Finished>
+ZORB_KERNEL_INLINE bool ReportGroup(const BandContext<Formula, Lane>& context, const Finished& group, int32_t j, int32_t y)
+{
+    constexpr int kWidth = Lane::kWidth;
+    if constexpr (std::is_same_v<Finished, EscapeGroup<Formula, Lane>>) {
+        if (group.stopped) {
+            return false;
+        }
+    }
+    const int32_t colEnd = context.band->colEnd;
+    const int reported = colEnd - j < kWidth ? colEnd - j : kWidth;
+    uint8_t indexes[kWidth];
+    float smooth[kWidth];
+    group.Colour(reported, context.client, indexes, smooth);
+    for (int k = 0; k < reported; ++k) {
+        context.client->SetPixel(static_cast<uint32_t>(j + k), static_cast<uint32_t>(y), indexes[k], smooth[k]);
+    }
+    return Lane::IsRenderRunning();
+}
+
+// One row, its groups begun and reported left to right: one at a time, or two side by side
+// where the lane runs pairs and the row has room. False once the render has been stopped.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool RenderRowGroupByGroup(const BandContext<Formula, Lane>& context, int32_t y, const Lane& row, Lane column)
 {
     constexpr int kWidth = Lane::kWidth;
     using Group = EscapeGroup<Formula, Lane>;
-    // The third place only where the lane runs three groups' steps from its own code.
-    constexpr bool kUseThird = HasPowerLoop<Formula, Lane>::value;
-    // Finished groups wait here, in slots by column, until every group left of them has been
-    // reported. A group is begun only while its slot is free, so a group that runs long while
-    // its neighbours run through the window holds the places back for a while; 512 slots hold
-    // a whole row of the window on screens up to 4096 pixels wide (float) or 2048 (double).
-    // On wider rows that wait can move a group's GetMaxIterations after SetPixel calls it would
-    // otherwise precede; the pixels, their order and every call's count and arguments stay the
-    // same, and the program's clients answer GetMaxIterations from what they fixed at the
-    // render's start, so nothing they do depends on that interleaving.
-    constexpr int32_t kWindow = 512;
-    static_assert((kWindow & (kWindow - 1)) == 0, "slots by column modulo the window");
-    GroupResult<Lane> results[kWindow];
-    const int32_t groupsPerRow = band->colEnd > band->colStart ? (band->colEnd - band->colStart + kWidth - 1) / kWidth : 0;
+    const int32_t colEnd = context.band->colEnd;
+    for (int32_t j = context.band->colStart; j < colEnd;) {
+        Group first;
+        const bool firstRunning = BeginGroup(context, first, j, y, column, row);
+        column += context.groupStep;
+        if (!kRunsPairs<Formula, Lane> || j + kWidth >= colEnd) {
+            RunGroup(context.formula, first, firstRunning);
+            if (!ReportGroup(context, first, j, y)) {
+                return false;
+            }
+            j += kWidth;
+            continue;
+        }
+        Group second;
+        const bool secondRunning = BeginGroup(context, second, j + kWidth, y, column, row);
+        column += context.groupStep;
+        RunGroupPair(context.formula, first, firstRunning, second, secondRunning);
+        if (!ReportGroup(context, first, j, y) || !ReportGroup(context, second, j + kWidth, y)) {
+            return false;
+        }
+        j += 2 * kWidth;
+    }
+    return true;
+}
 
-    for (int32_t y = band->rowEnd; y > band->rowStart; --y) {
-        const Lane row(rowValue);
-        Lane column = Lane(columnStart) + offsets;
-        int32_t next = 0;
-        int32_t reported = 0;
-        // Records a finished group and reports the row's groups that are ready, in order;
-        // false once the render has been stopped.
-        auto finish = [&](const Group& group, int32_t n) ZORB_KERNEL_INLINE_LAMBDA {
-            GroupResult<Lane>& result = results[n & (kWindow - 1)];
-            group.Save(result);
-            result.done = true;
-            while (reported < next && results[reported & (kWindow - 1)].done) {
-                if (!report(results[reported & (kWindow - 1)], band->colStart + reported * kWidth, y)) {
-                    return false;
-                }
-                ++reported;
+// Finished groups wait in a window of slots by column until every group left of them has been
+// reported. A group is begun only while its slot is free, so a group that runs long while its
+// neighbours run through the window holds the places back for a while; 512 slots hold a whole
+// row of the window on screens up to 4096 pixels wide (float) or 2048 (double). On wider rows
+// that wait can move a group's GetMaxIterations after SetPixel calls it would otherwise
+// precede; the pixels, their order and every call's count and arguments stay the same, and the
+// program's clients answer GetMaxIterations from what they fixed at the render's start, so
+// nothing they do depends on that interleaving.
+constexpr int32_t kReportWindow = 512;
+static_assert((kReportWindow & (kReportWindow - 1)) == 0, "slots by column modulo the window");
+
+#define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
+
+// One row with two or three of its groups in flight: three where the lane runs the formula's
+// steps for three groups from its own code, two otherwise. A group that finishes gives its
+// place to the row's next group, so that the groups' different lengths leave no place idle
+// until the row runs out; finished groups are reported in column order, each followed by the
+// stop check, and every finish checks the flag as well. False once the render has been stopped.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool RenderRowInFlight(const BandContext<Formula, Lane>& context, GroupResult<Lane>* window, int32_t y,
+                                          const Lane& row, Lane column)
+{
+    constexpr int kWidth = Lane::kWidth;
+    constexpr bool kThree = HasPowerLoop<Formula, Lane>::value;
+    using Group = EscapeGroup<Formula, Lane>;
+    const int32_t colStart = context.band->colStart;
+    const int32_t colEnd = context.band->colEnd;
+    const int32_t groupsPerRow = colEnd > colStart ? (colEnd - colStart + kWidth - 1) / kWidth : 0;
+    int32_t next = 0;
+    int32_t reported = 0;
+    // The row's bookkeeping stays in lambdas over its locals: as functions over a struct of the
+    // row's state, the 16000 x 16000 render at 50 iterations, whose runs are a few steps long,
+    // took 5 to 10% longer.
+    //
+    // Records a finished group and reports the row's groups that are ready, in order; false
+    // once the render has been stopped.
+    auto finish = [&](const Group& group, int32_t n) ZORB_KERNEL_INLINE_LAMBDA {
+        GroupResult<Lane>& result = window[n & (kReportWindow - 1)];
+        group.Save(result);
+        result.done = true;
+        while (reported < next && window[reported & (kReportWindow - 1)].done) {
+            if (!ReportGroup(context, window[reported & (kReportWindow - 1)], colStart + reported * kWidth, y)) {
+                return false;
             }
-            return Lane::IsRenderRunning();
-        };
-        // Puts the row's next group that needs iterating in the place; groups settled at their
-        // start are finished on the way. False once the render has been stopped.
-        auto refill = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
-            active = false;
-            while (next < groupsPerRow && next - reported < kWindow) {
-                n = next++;
-                results[n & (kWindow - 1)].done = false;
-                group.Reset();
-                const bool running = begin(group, band->colStart + n * kWidth, y, column, row);
-                column += groupStep;
-                if (running) {
-                    active = true;
-                    return true;
-                }
-                if (!finish(group, n)) {
-                    return false;
-                }
-            }
-            return true;
-        };
-        // A place left idle while the window was full takes the next group once there is room.
-        auto settle = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
-            if (!active) {
-                return next >= groupsPerRow || refill(group, n, active);
-            }
-            if (!group.Settle()) {
+            ++reported;
+        }
+        return Lane::IsRenderRunning();
+    };
+    // Puts the row's next group that needs iterating in the place, while the window has room;
+    // groups settled at their start are finished on the way. False once the render has been
+    // stopped.
+    auto refill = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
+        active = false;
+        while (next < groupsPerRow && next - reported < kReportWindow) {
+            n = next++;
+            window[n & (kReportWindow - 1)].done = false;
+            group.Reset();
+            const bool running = BeginGroup(context, group, colStart + n * kWidth, y, column, row);
+            column += context.groupStep;
+            if (running) {
+                active = true;
                 return true;
             }
-            return !group.stopped && finish(group, n) && refill(group, n, active);
-        };
+            if (!finish(group, n)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    // After a run: a finished group is reported and its place refilled, and a place left idle
+    // while the window was full takes the next group once there is room.
+    auto settle = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
+        if (!active) {
+            return next >= groupsPerRow || refill(group, n, active);
+        }
+        if (!group.Settle()) {
+            return true;
+        }
+        return !group.stopped && finish(group, n) && refill(group, n, active);
+    };
 
-        Group a, b, c;
-        int32_t na = 0, nb = 0, nc = 0;
-        bool aActive = false, bActive = false, cActive = false;
-        if (!refill(a, na, aActive) || !refill(b, nb, bActive) || (kUseThird && !refill(c, nc, cActive))) {
-            return;
+    Group a, b, c;
+    int32_t na = 0, nb = 0, nc = 0;
+    bool aActive = false, bActive = false, cActive = false;
+    if (!refill(a, na, aActive) || !refill(b, nb, bActive) || (kThree && !refill(c, nc, cActive))) {
+        return false;
+    }
+    for (;;) {
+        // The places in use come first, so that fewer groups run in the first places.
+        if (!aActive && cActive) {
+            std::swap(a, c);
+            std::swap(na, nc);
+            std::swap(aActive, cActive);
         }
-        for (;;) {
-            // The places in use come first, so that fewer groups run in the first places.
-            if (!aActive && cActive) {
-                std::swap(a, c);
-                std::swap(na, nc);
-                std::swap(aActive, cActive);
-            }
-            if (!aActive && bActive) {
-                std::swap(a, b);
-                std::swap(na, nb);
-                std::swap(aActive, bActive);
-            }
-            if (!bActive && cActive) {
-                std::swap(b, c);
-                std::swap(nb, nc);
-                std::swap(bActive, cActive);
-            }
-            if (cActive) {
-                if constexpr (kUseThird) {
-                    RunThree(formula, a, b, c);
-                }
-            } else if (bActive) {
-                RunTwo(formula, a, b);
-            } else if (aActive) {
-                RunAlone(formula, a);
-            } else {
-                break;
-            }
-            if (!settle(a, na, aActive) || !settle(b, nb, bActive) || (kUseThird && !settle(c, nc, cActive))) {
-                return;
-            }
+        if (!aActive && bActive) {
+            std::swap(a, b);
+            std::swap(na, nb);
+            std::swap(aActive, bActive);
         }
-
-        rowValue -= rowStep;
-        if ((y & 15) == 0) {
-            client->StepProgress();
+        if (!bActive && cActive) {
+            std::swap(b, c);
+            std::swap(nb, nc);
+            std::swap(bActive, cActive);
         }
-        if (!Lane::IsRenderRunning()) {
-            return;
+        // One run, until one of the groups escapes, reaches its limit or the end of its
+        // stretch; a group alone runs to its end.
+        if (cActive) {
+            if constexpr (kThree) {
+                RunThree(context.formula, a, b, c);
+            }
+        } else if (bActive) {
+            RunTwo(context.formula, a, b);
+        } else if (aActive) {
+            RunGroup(context.formula, a, true);
+        } else {
+            return true;
+        }
+        if (!settle(a, na, aActive) || !settle(b, nb, bActive) || (kThree && !settle(c, nc, cActive))) {
+            return false;
         }
     }
+}
+
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE BandContext<Formula, Lane> MakeBandContext(const RenderBand* band, IRenderCallbackInterface* client,
+                                                              const View* view)
+{
+    using E = typename Lane::Element;
+    constexpr int kWidth = Lane::kWidth;
+    E offsetValues[kWidth];
+    for (int k = 0; k < kWidth; ++k) {
+        offsetValues[k] = static_cast<E>(k * band->stepX);
+    }
+    BandContext<Formula, Lane> context{band, client, Formula(), false, Lane::Load(offsetValues),
+                                       Lane(static_cast<E>(kWidth * band->stepX)), Lane(static_cast<E>(view->xMin)),
+                                       Lane(static_cast<E>(view->stepX)), Lane(static_cast<E>(view->stepY)),
+                                       Lane(static_cast<E>(view->yMax))};
+    context.formula.Init();
+    context.julia = client->IsJulia();
+    return context;
 }
 
 // Renders one band, bottom row first. Pixel (x, y) stands for (xMin + x*stepX, y*stepY - yMax).
@@ -163,106 +284,28 @@ template <class Formula, class Lane>
 void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
 {
     using E = typename Lane::Element;
-    constexpr int kWidth = Lane::kWidth;
-
     const View* view = client->GetView();
-    const double stepX = band->stepX;
     Lane rowValue(static_cast<E>(band->rowEnd * band->stepY - view->yMax));
     const Lane rowStep(static_cast<E>(band->stepY));
-    const E columnStart = static_cast<E>(band->colStart * stepX + view->xMin);
-    E offsetValues[kWidth];
-    for (int k = 0; k < kWidth; ++k) {
-        offsetValues[k] = static_cast<E>(k * stepX);
-    }
-    const Lane offsets = Lane::Load(offsetValues);
-    const Lane groupStep(static_cast<E>(kWidth * stepX));
-    Formula formula;
-    formula.Init();
-
-    const bool julia = client->IsJulia();
-    // Julia start points are formed with lane operations, so that each product and sum rounds
-    // to the element type on every processor.
-    const Lane juliaXMin(static_cast<E>(view->xMin));
-    const Lane juliaStepX(static_cast<E>(view->stepX));
-    const Lane juliaStepY(static_cast<E>(view->stepY));
-    const Lane juliaYMax(static_cast<E>(view->yMax));
-
-    using Group = EscapeGroup<Formula, Lane>;
-    // Pairs pay where a step is a chain of inline vector operations and the registers hold two
-    // groups' state: not around the exponential's library calls, nor in the eight vector
-    // registers of 32-bit code.
-    constexpr bool kPairs = kWidth > 1 && !std::is_same_v<Formula, ExpFormula<Lane>> && sizeof(void*) == 8;
-    // Places that take the row's next group as one finishes, where the group's loop state is
-    // small enough (the tally lanes) that copies of it for the run stay in registers.
-    constexpr bool kGroupsInFlight = kPairs && HasTally<Lane>::value;
-    // Starts a group's orbit. In Julia mode the power formulas start z at the pixel; lambda
-    // and exp(z) start z at c in both modes (their InitZ), so in Julia mode they start every
-    // pixel at the constant.
-    auto begin = [&](Group& group, int32_t j, int32_t y, const Lane& column, const Lane& row) ZORB_KERNEL_INLINE_LAMBDA {
-        OrbitState<Lane>& orbit = group.orbit;
-        if (julia) {
-            orbit.cRe = Lane(static_cast<E>(client->GetJuliaRe()));
-            orbit.cIm = Lane(static_cast<E>(client->GetJuliaIm()));
-            orbit.zRe = (juliaXMin + juliaStepX * Lane(static_cast<E>(j))) + offsets;
-            orbit.zIm = juliaStepY * Lane(static_cast<E>(y)) - juliaYMax;
-            formula.InitZ(orbit);
-        } else {
-            orbit.cRe = column;
-            orbit.cIm = row;
-            formula.InitZ(orbit);
-        }
-        return group.Begin(formula, julia, client);
-    };
-    // Hands the group's pixels below colEnd to the client, lane 0 first; false once the render
-    // has been stopped. A group stopped in its loop hands over nothing.
-    auto report = [&](const auto& group, int32_t j, int32_t y) ZORB_KERNEL_INLINE_LAMBDA {
-        if constexpr (std::is_same_v<std::decay_t<decltype(group)>, Group>) {
-            if (group.stopped) {
-                return false;
-            }
-        }
-        const int reported = band->colEnd - j < kWidth ? band->colEnd - j : kWidth;
-        uint8_t indexes[kWidth];
-        float smooth[kWidth];
-        group.Colour(reported, client, indexes, smooth);
-        for (int k = 0; k < reported; ++k) {
-            client->SetPixel(static_cast<uint32_t>(j + k), static_cast<uint32_t>(y), indexes[k], smooth[k]);
-        }
-        return Lane::IsRenderRunning();
-    };
-
+    const E columnStart = static_cast<E>(band->colStart * band->stepX + view->xMin);
+    const BandContext<Formula, Lane> context = MakeBandContext<Formula, Lane>(band, client, view);
     if (!Lane::IsRenderRunning()) {
         return;
     }
-    if constexpr (kGroupsInFlight) {
-        RenderRowsGroupsInFlight(band, client, formula, rowValue, rowStep, columnStart, offsets, groupStep, begin, report);
-        return;
-    }
+    // Left unset: only a row's own slots are written. The stack probe of the frame still commits
+    // all of it, about 40 KB per worker thread.
+    [[maybe_unused]] GroupResult<Lane> window[kRunsGroupsInFlight<Formula, Lane> ? kReportWindow : 1];
     for (int32_t y = band->rowEnd; y > band->rowStart; --y) {
         const Lane row(rowValue);
-        Lane column = Lane(columnStart) + offsets;
-        for (int32_t j = band->colStart; j < band->colEnd;) {
-            Group first;
-            const bool firstRunning = begin(first, j, y, column, row);
-            column += groupStep;
-            // Vector groups run in pairs where the row has room; scalar lanes stay one pixel
-            // at a time.
-            if (!kPairs || j + kWidth >= band->colEnd) {
-                RunGroup(formula, first, firstRunning);
-                if (!report(first, j, y)) {
-                    return;
-                }
-                j += kWidth;
-                continue;
-            }
-            Group second;
-            const bool secondRunning = begin(second, j + kWidth, y, column, row);
-            column += groupStep;
-            RunGroupPair(formula, first, firstRunning, second, secondRunning);
-            if (!report(first, j, y) || !report(second, j + kWidth, y)) {
-                return;
-            }
-            j += 2 * kWidth;
+        const Lane column = Lane(columnStart) + context.offsets;
+        bool running;
+        if constexpr (kRunsGroupsInFlight<Formula, Lane>) {
+            running = RenderRowInFlight(context, window, y, row, column);
+        } else {
+            running = RenderRowGroupByGroup(context, y, row, column);
+        }
+        if (!running) {
+            return;
         }
         rowValue -= rowStep;
         if ((y & 15) == 0) {
