@@ -2,6 +2,7 @@
 list(APPEND APP_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/View.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewAspect.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ViewBounds.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewHistory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewIterations.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ViewPoint.cpp
