@@ -4,11 +4,11 @@
 
 namespace {
 
-// Infinite or NaN ends are caught by the comparison too: a NaN difference is not above 0, and
-// an infinite one is not finite.
 bool IsDrawableRange(double low, double high)
 {
-    const double span = high - low;
+    // Stored, so that it is the double the render works out: an x87 register has the exponent
+    // range to hold a span past the largest double.
+    const volatile double span = high - low;
     return std::isfinite(low) && std::isfinite(high) && std::isfinite(span) && span > 0.0;
 }
 

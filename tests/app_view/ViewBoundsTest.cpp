@@ -10,7 +10,6 @@
 #include "app/view/ViewBounds.h"
 #include "app/view/ViewPoint.h"
 #include "app/view/ViewPresets.h"
-#include "app/view/ViewZoom.h"
 #include "tests/support/BoundedView.h"
 
 namespace {
@@ -88,18 +87,6 @@ TEST(FixViewAspectOrKeep, FixesWhatItCanAndKeepsTheRest)
             EXPECT_EQ(plain.stepY, result.stepY);
         }
     }
-}
-
-TEST(SelectionView, ABoxSmallerThanThePrecisionOfItsBoundsIsNotDrawable)
-{
-    const double ulp = std::nextafter(1.0, 2.0) - 1.0;
-    const View view = BoundedView(1, 1 + 64 * ulp, -1e-15, 1e-15);
-    const SelectionBox box = MakeSelectionBox(ImagePoint{0, 0}, ImagePoint{2, 2}, true, 640, 480);
-    ASSERT_TRUE(box.valid);
-    EXPECT_FALSE(IsDrawableView(SelectionView(view, box, true, 640, 480)));
-    // The same box on a view with room left zooms.
-    const View roomy = BoundedView(1, 1 + 6400 * ulp, -1e-13, 1e-13);
-    EXPECT_TRUE(IsDrawableView(SelectionView(roomy, box, true, 640, 480)));
 }
 
 TEST(PixelToPlane, StaysFiniteWhereSpanTimesPositionOverflows)
