@@ -29,10 +29,14 @@ PlanePoint PixelToPlane(const View& view, int width, int height, ImagePoint p)
     if (height < 1) {
         height = 1;
     }
-    PlanePoint point;
-    point.re = p.x * view.spanX / width + view.xMin;
-    point.im = view.yMax - p.y * view.spanY / height;
     // A span near the largest double times a pixel position overflows before the division.
+    // The products are stored so that they do on x87 too, whose registers have the exponent
+    // range to hold them: every build then gives the same point.
+    const volatile double alongX = p.x * view.spanX;
+    const volatile double alongY = p.y * view.spanY;
+    PlanePoint point;
+    point.re = alongX / width + view.xMin;
+    point.im = view.yMax - alongY / height;
     if (!std::isfinite(point.re)) {
         point.re = PointOnRange(view.xMin, view.xMax, view.spanX, static_cast<double>(p.x) / width);
     }
