@@ -167,7 +167,9 @@ TEST_F(MainWindowTest, ViewsNearTheLargestDoubleStayFinite)
     };
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    const std::string path = std::string(folder) + "zorb-navigation-largest.dat";
+    // The window tests of the three builds run at once and share the temporary folder.
+    const std::string path =
+        std::string(folder) + "zorb-navigation-largest-" + std::to_string(GetCurrentProcessId()) + ".dat";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         MessageBoxAnswerer boxes(gui->GetTitle(), IDOK);
