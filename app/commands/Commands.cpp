@@ -6,6 +6,7 @@
 #include "app/dialogs/AboutDialog.h"
 #include "app/palette/PaletteCycle.h"
 #include "app/resources/resource.h"
+#include "app/view/ViewPoint.h"
 #include "app/window/MenuRadioGroup.h"
 #include "render/Formula.h"
 #include "render/LambdaConstant.h"
@@ -130,18 +131,16 @@ void ZorbGUI::SetLambdaAtPoint(LPARAM lParam)
 {
     julia = false;
     lambda = 1;
-    int px;
-    int py;
+    ImagePoint point;
     if (popupPointValid) {
-        px = dragStart.x;
-        py = dragStart.y;
+        point = ImagePoint{static_cast<int>(dragStart.x), static_cast<int>(dragStart.y)};
         popupPointValid = 0;
     } else {
-        px = static_cast<short>(LOWORD(lParam));
-        py = static_cast<short>(HIWORD(lParam));
+        point = UnpackImagePoint(static_cast<uint32_t>(lParam));
     }
-    LambdaConstant.re = px * view.spanX / GetWidth() + view.xMin;
-    LambdaConstant.im = view.yMax - py * view.spanY / GetHeight();
+    const PlanePoint c = PixelToPlane(view, GetWidth(), GetHeight(), point);
+    LambdaConstant.re = c.re;
+    LambdaConstant.im = c.im;
     SelectFormula(CommandId::FormulaLambda, Formula::Lambda);
 }
 

@@ -8,6 +8,8 @@
 #include "app/dialogs/FileDialog.h"
 #include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
+#include "app/view/ViewAspect.h"
+#include "app/view/ViewBounds.h"
 #include "app/window/ZorbGUI.h"
 #include "render/Formula.h"
 
@@ -33,21 +35,35 @@ CoordinateRecord RecordOf(const ZorbGUI& gui)
 }
 
 // Spans, steps and the aspect fix for the image; an image area smaller than the bars has no
-// size to fit, and the next render start works the spans out again.
-void FitLoadedView(ZorbGUI& gui)
+// size to fit, and the next render start works the spans out again. An aspect fix that would
+// leave nothing to draw is not done, here as everywhere (FixViewAspectOrKeep), so the file's
+// own proportions are kept. False, the window's view untouched, when even those cannot be
+// drawn (IsDrawableView).
+bool FitLoadedView(ZorbGUI& gui)
 {
     const int width = gui.GetWidth();
     const int height = gui.GetHeight();
-    if (width < 1 || height < 1) {
-        gui.view.UpdateSpans();
-        return;
+    View view = gui.view;
+    view.UpdateSpans();
+    if (width >= 1 && height >= 1) {
+        // Twice, as files have always been loaded: the second pass settles the pixel alignment.
+        for (int pass = 0; pass < 2; ++pass) {
+            view.UpdateSpans();
+            view.UpdateSteps(width, height);
+            view = FixViewAspectOrKeep(view, width, height);
+        }
     }
-    // Twice, as files have always been loaded: the second pass settles the pixel alignment.
-    for (int pass = 0; pass < 2; ++pass) {
-        gui.view.UpdateSpans();
-        gui.view.UpdateSteps(width, height);
-        gui.view = gui.FixAspect();
+    // A file may give the bounds the wrong way round, which the render start would put right;
+    // done here, the view has positive spans from the start like every other.
+    if (view.xMin > view.xMax || view.yMin > view.yMax) {
+        view = WithOrderedBounds(view);
+        view.UpdateSpans();
     }
+    if (!IsDrawableView(view)) {
+        return false;
+    }
+    gui.view = view;
+    return true;
 }
 
 void ResetAfterInvalidFile(ZorbGUI& gui)
@@ -113,9 +129,12 @@ void LoadCoordinatesFromFile(ZorbGUI& gui, const char* path)
         ResetAfterInvalidFile(gui);
         return;
     }
+    if (!FitLoadedView(gui)) {
+        ResetAfterInvalidFile(gui);
+        return;
+    }
     gui.julia = record.julia;
     gui.formula = record.formula;
-    FitLoadedView(gui);
     gui.RequestRedraw();
 }
 

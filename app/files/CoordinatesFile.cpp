@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -12,9 +13,17 @@ namespace {
 // A byte of this value ends the byte check as if the file ended there: the bytes after it are
 // not checked.
 constexpr int kCheckStopByte = 255;
-// Longer numbers are none the program writes (at most 64 digits and an exponent); such a run
-// counts as a number that does not convert, and no memory grows with it.
-constexpr size_t kMaxNumberLength = 4096;
+
+// Whether a decimal rounds up or down to a double never depends on more than its first 767
+// significant digits; past them only whether any digit is not zero counts. So a number is read
+// whole, however long, and no memory grows with it.
+constexpr size_t kKeptDigits = 800;
+// An exponent's digits are held at a value no count of digits in a file comes near, so the sum
+// with the point's place stays exact and cannot overflow.
+constexpr int64_t kExponentHeld = 1000000000000000;  // 10^15
+// Past this a decimal exponent makes any number of kKeptDigits digits infinite or zero; the
+// text for strtod says no more.
+constexpr int64_t kTextExponentLimit = 100000;
 
 class StringSource {
 public:
@@ -67,34 +76,72 @@ bool SkipSpace(Source& source)
     }
 }
 
-// Takes the character when it may continue the token; keeps at most kMaxNumberLength of them.
+// True (and the sign taken) when the next character is '-'.
 template <typename Source>
-void Take(Source& source, std::string& token, bool& tooLong)
+bool TakeSign(Source& source)
 {
-    if (token.size() < kMaxNumberLength) {
-        token.push_back(static_cast<char>(source.Peek()));
-    } else {
-        tooLong = true;
+    const int c = source.Peek();
+    if (!IsSign(c)) {
+        return false;
     }
     source.Next();
+    return c == '-';
 }
 
-template <typename Source>
-void TakeSign(Source& source, std::string& token, bool& tooLong)
-{
-    if (IsSign(source.Peek())) {
-        Take(source, token, tooLong);
+// A decimal number as 0.digits x 10^exponent: its significant digits up to kKeptDigits, and
+// whether a digit dropped after them was not zero.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    bool droppedNonZero = false;
+    int64_t exponent = 0;
+
+    // One mantissa digit; beforePoint when it stands before the decimal point.
+    void Add(int c, bool beforePoint)
+    {
+        if (digits.empty() && c == '0') {
+            if (!beforePoint) {
+                --exponent;  // a zero between the point and the first significant digit
+            }
+            return;
+        }
+        if (digits.size() < kKeptDigits) {
+            digits.push_back(static_cast<char>(c));
+        } else if (c != '0') {
+            droppedNonZero = true;
+        }
+        if (beforePoint) {
+            ++exponent;
+        }
     }
-}
 
-// True when at least one digit was taken.
+    // The same value in a text of bounded length for strtod. A dropped digit that was not zero
+    // becomes one more 1, which keeps the value above the kept digits and below the next
+    // number they can write, so it rounds as the whole number would.
+    std::string Text() const
+    {
+        std::string text = negative ? "-0." : "0.";
+        if (digits.empty()) {
+            return text + "0";
+        }
+        text += digits;
+        if (droppedNonZero) {
+            text += '1';
+        }
+        const int64_t e = std::max(-kTextExponentLimit, std::min(exponent, kTextExponentLimit));
+        return text + "e" + std::to_string(e);
+    }
+};
+
+// The digits of an exponent, held at kExponentHeld. True when there was at least one.
 template <typename Source>
-bool TakeDigits(Source& source, std::string& token, bool& tooLong)
+bool TakeExponentDigits(Source& source, int64_t& value)
 {
     bool any = false;
-    while (IsDigit(source.Peek())) {
-        Take(source, token, tooLong);
+    for (int c = source.Peek(); IsDigit(c); c = source.Peek()) {
+        value = std::min(value * 10 + (c - '0'), kExponentHeld);
         any = true;
+        source.Next();
     }
     return any;
 }
@@ -108,29 +155,36 @@ Scan ScanDouble(Source& source, double& value)
     if (!SkipSpace(source)) {
         return Scan::EndOfInput;
     }
-    std::string token;
-    bool tooLong = false;
-    TakeSign(source, token, tooLong);
-    bool mantissaDigits = TakeDigits(source, token, tooLong);
+    Decimal number;
+    number.negative = TakeSign(source);
+    bool mantissaDigits = false;
+    for (int c = source.Peek(); IsDigit(c); c = source.Peek()) {
+        number.Add(c, true);
+        mantissaDigits = true;
+        source.Next();
+    }
     if (source.Peek() == '.') {
-        Take(source, token, tooLong);
-        mantissaDigits = TakeDigits(source, token, tooLong) || mantissaDigits;
+        source.Next();
+        for (int c = source.Peek(); IsDigit(c); c = source.Peek()) {
+            number.Add(c, false);
+            mantissaDigits = true;
+            source.Next();
+        }
     }
     if (!mantissaDigits) {
         return Scan::NoMatch;
     }
     const int e = source.Peek();
     if (e == 'e' || e == 'E') {
-        Take(source, token, tooLong);
-        TakeSign(source, token, tooLong);
-        if (!TakeDigits(source, token, tooLong)) {
+        source.Next();
+        const bool negativeExponent = TakeSign(source);
+        int64_t exponent = 0;
+        if (!TakeExponentDigits(source, exponent)) {
             return Scan::NoMatch;
         }
+        number.exponent += negativeExponent ? -exponent : exponent;
     }
-    if (tooLong) {
-        return Scan::NoMatch;
-    }
-    const double parsed = strtod(token.c_str(), nullptr);
+    const double parsed = strtod(number.Text().c_str(), nullptr);
     if (!std::isfinite(parsed)) {
         return Scan::NotFinite;
     }
@@ -138,26 +192,28 @@ Scan ScanDouble(Source& source, double& value)
     return Scan::Converted;
 }
 
-// "%d": [sign] digits. Out-of-range values saturate, as strtol does.
+// "%d": [sign] digits, however many. Out-of-range values saturate, as strtol does.
 template <typename Source>
 Scan ScanInt(Source& source, int& value)
 {
     if (!SkipSpace(source)) {
         return Scan::EndOfInput;
     }
-    std::string token;
-    bool tooLong = false;
-    TakeSign(source, token, tooLong);
-    if (!TakeDigits(source, token, tooLong)) {
+    const bool negative = TakeSign(source);
+    // Held just past the range of an int once it leaves it, so that it cannot overflow.
+    constexpr int64_t kHeld = static_cast<int64_t>(INT_MAX) + 2;
+    int64_t magnitude = 0;
+    bool any = false;
+    for (int c = source.Peek(); IsDigit(c); c = source.Peek()) {
+        magnitude = std::min(magnitude * 10 + (c - '0'), kHeld);
+        any = true;
+        source.Next();
+    }
+    if (!any) {
         return Scan::NoMatch;
     }
-    long long parsed = tooLong ? (token[0] == '-' ? LLONG_MIN : LLONG_MAX) : strtoll(token.c_str(), nullptr, 10);
-    if (parsed > INT_MAX) {
-        parsed = INT_MAX;
-    } else if (parsed < INT_MIN) {
-        parsed = INT_MIN;
-    }
-    value = static_cast<int>(parsed);
+    const int64_t parsed = negative ? -magnitude : magnitude;
+    value = static_cast<int>(std::max<int64_t>(INT_MIN, std::min<int64_t>(parsed, INT_MAX)));
     return Scan::Converted;
 }
 

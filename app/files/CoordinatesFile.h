@@ -34,7 +34,8 @@ bool CoordinateBytesValid(FILE* file);  // reads the file from its position to i
 // Reads a record as scanf("%lg") and scanf("%d") would, in the file's order. `record` comes
 // in with the values to keep: a number that does not convert leaves its field as it was and
 // reading goes on; the Julia flag starts at 0 and the constant is read only when it is not 0.
-// False when the text ends before a number is found (the file is cut short), or when a number
-// or the span between two bounds is beyond the range of a double; such a number is not stored.
+// Numbers are read whole, however many digits they have. False when the text ends before a
+// number is found (the file is cut short), or when a number or the span between two bounds is
+// beyond the range of a double; such a number is not stored.
 bool ParseCoordinates(const std::string& text, CoordinateRecord& record);
 bool ParseCoordinates(FILE* file, CoordinateRecord& record);  // from the file's position

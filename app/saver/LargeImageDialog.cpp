@@ -182,7 +182,7 @@ void StartSave(const LargeImageDialogOwner& owner, HWND dialog)
     const LargeImageSource source = owner.source();
     View view = source.view;
     if (keepAspect) {
-        view = FixViewAspect(view, request.width, request.height);
+        view = FixViewAspectOrKeep(view, request.width, request.height);
     }
     const HWND ok = GetDlgItem(dialog, IDOK);
     EnableWindow(ok, FALSE);

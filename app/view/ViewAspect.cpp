@@ -1,5 +1,7 @@
 #include "app/view/ViewAspect.h"
 
+#include "app/view/ViewBounds.h"
+
 View FixViewAspect(const View& view, int width, int height)
 {
     // A window smaller than its bars has no image; its steps would be infinite.
@@ -42,4 +44,10 @@ View FixViewAspect(const View& view, int width, int height)
         v.xMax = v.xMax + v.stepX;
     }
     return v;
+}
+
+View FixViewAspectOrKeep(const View& view, int width, int height)
+{
+    const View fixed = FixViewAspect(view, width, height);
+    return IsDrawableView(WithOrderedBounds(fixed)) ? fixed : view;
 }

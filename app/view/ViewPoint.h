@@ -16,6 +16,9 @@ struct PlanePoint {
 };
 
 // The point of the plane that the view shows at image pixel p of a width x height image.
+// Finite for a view that can be drawn (IsDrawableView): where the product of a position and a
+// span near the largest double overflows, the point is taken from the nearer edge instead,
+// and a point off the image then counts as that edge.
 PlanePoint PixelToPlane(const View& view, int width, int height, ImagePoint p);
 
 // Mouse messages and the window's own callers pass a point as two signed 16-bit halves,

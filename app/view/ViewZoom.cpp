@@ -71,28 +71,13 @@ SelectionBox MakeSelectionBox(ImagePoint start, ImagePoint end, bool keepProport
     return box;
 }
 
-View WithOrderedBounds(View view)
-{
-    if (view.yMax < view.yMin) {
-        const double t = view.yMax;
-        view.yMax = view.yMin;
-        view.yMin = t;
-    }
-    if (view.xMin > view.xMax) {
-        const double t = view.xMin;
-        view.xMin = view.xMax;
-        view.xMax = t;
-    }
-    return view;
-}
-
 View SelectionView(const View& view, const SelectionBox& box, bool keepProportions, int width,
                    int height)
 {
     View v = WithOrderedBounds(view);
     v.UpdateSpans();
     if (keepProportions) {
-        v = FixViewAspect(v, width, height);
+        v = FixViewAspectOrKeep(v, width, height);
     }
 
     v.xMin = box.left * v.spanX / width + v.xMin;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/view/ViewBounds.h"
 #include "app/view/ViewPoint.h"
 #include "render/View.h"
 
@@ -26,13 +27,11 @@ SelectionBox MakeSelectionBox(ImagePoint start, ImagePoint end, bool keepProport
                               int height);
 
 // The view that shows a valid box of the given view, spans and steps brought up to date. With
-// keepProportions the view first gets equal steps, as the band was drawn on them.
+// keepProportions the view first gets equal steps where it can (FixViewAspectOrKeep), as the
+// band was drawn on them. The result may not be drawable (IsDrawableView): a box of a few
+// pixels at the limit of double precision has no width left.
 View SelectionView(const View& view, const SelectionBox& box, bool keepProportions, int width,
                    int height);
-
-// The view with xMin <= xMax and yMin <= yMax: a co-ordinates file or a drag may give them
-// either way round. Spans and steps are left as they are.
-View WithOrderedBounds(View view);
 
 // The mean magnification of both axes, for the adaptive iteration limit.
 double SelectionMagnification(const SelectionBox& box, int width, int height);

@@ -151,11 +151,14 @@ public:
     void RequestRedraw(); // renderDue set, whole window invalidated
 
     // ---- View, zoom and undo (ZorbGUIView.cpp) ----
+    // Every operation here leaves a view that can be drawn (IsDrawableView); one whose result
+    // could not be drawn is not done. FixAspect answers the view as it is in that case.
     View FixAspect();
     View ZoomAboutPoint(double factor, const View& from, POINT point);
     // The view side of a rubber-band zoom released at image point `release`: undo entry, the
     // box from dragStart (whose left/top edge ends up in dragStart), proportions unless
-    // freeBox, the new view. False for a box of width or height 0, which zooms nothing.
+    // freeBox, the new view. False for a box of width or height 0, which zooms nothing but is
+    // an undo step, and for a box too small for double precision, which is neither.
     bool ZoomViewToSelection(POINT release, bool freeBox, SelectionBox* box);
     void ZoomOut(); // popup "Zoom out": by 5 about the image centre
     void AdaptIterations(double zoom);

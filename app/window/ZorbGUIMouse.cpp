@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/resources/resource.h"
+#include "app/view/ViewBounds.h"
 #include "render/RenderDriver.h"
 #include "render/RenderRunningFlag.h"
 
@@ -179,12 +180,9 @@ LRESULT ZorbGUI::OnMouseWheel(int delta, int screenX, int screenY)
     if (width < 1 || height < 1) {
         return 0;
     }
-    // The view is about to change: a render still running would only paint over the preview.
-    SetRenderRunning(false);
     POINT point{screenX, screenY};
     ScreenToClient(hwnd, &point);
     point.y -= imageTop;
-    wheelPending = 1;
     double factor;
     if (delta > 0) {
         factor = kWheelNotchZoom / delta;
@@ -193,7 +191,16 @@ LRESULT ZorbGUI::OnMouseWheel(int delta, int screenX, int screenY)
         point.y = (point.y + height / 2) / 2;
         factor = -delta * kWheelOutScale;
     }
-    wheelView = ZoomAboutPoint(factor, wheelView, point);
+    // A notch past the range or the precision of a double is not taken: the preview, the
+    // limit and a pending commit stay as they were.
+    const View next = ZoomAboutPoint(factor, wheelView, point);
+    if (!IsDrawableView(next)) {
+        return 0;
+    }
+    // The view is about to change: a render still running would only paint over the preview.
+    SetRenderRunning(false);
+    wheelPending = 1;
+    wheelView = next;
     AdaptIterations(1.0 / factor);
 
     char text[256];

@@ -2,6 +2,7 @@
 // and the switches between Julia, lambda and set mode at a point.
 #include "app/resources/resource.h"
 #include "app/view/ViewAspect.h"
+#include "app/view/ViewBounds.h"
 #include "app/view/ViewIterations.h"
 #include "app/view/ViewPoint.h"
 #include "app/view/ViewPresets.h"
@@ -28,7 +29,7 @@ ImagePoint ToImagePoint(POINT p)
 
 View ZorbGUI::FixAspect()
 {
-    return FixViewAspect(view, GetWidth(), GetHeight());
+    return FixViewAspectOrKeep(view, GetWidth(), GetHeight());
 }
 
 View ZorbGUI::ZoomAboutPoint(double factor, const View& from, POINT point)
@@ -38,25 +39,36 @@ View ZorbGUI::ZoomAboutPoint(double factor, const View& from, POINT point)
 
 bool ZorbGUI::ZoomViewToSelection(POINT release, bool freeBox, SelectionBox* box)
 {
-    // Even a click without a drag is an undo step, so the next Undo seems to do nothing.
-    PushUndo();
     const int width = GetWidth();
     const int height = GetHeight();
     *box = MakeSelectionBox(ToImagePoint(dragStart), ToImagePoint(release), !freeBox, width, height);
     dragStart.x = box->left;
     dragStart.y = box->top;
     if (!box->valid) {
+        // Even a click without a drag is an undo step, so the next Undo seems to do nothing.
+        PushUndo();
         return false;
     }
-    view = SelectionView(view, *box, !freeBox, width, height);
+    // A box too small for double precision zooms nothing, and leaves no undo step.
+    const View next = SelectionView(view, *box, !freeBox, width, height);
+    if (!IsDrawableView(next)) {
+        return false;
+    }
+    PushUndo();
+    view = next;
     return true;
 }
 
 void ZorbGUI::ZoomOut()
 {
-    PushUndo();
     const POINT centre{GetWidth() / 2, GetHeight() / 2};
-    view = ZoomAboutPoint(kZoomOutFactor, view, centre);
+    const View next = ZoomAboutPoint(kZoomOutFactor, view, centre);
+    // Past the largest double there is nothing to show: the view stays, with its limit.
+    if (!IsDrawableView(next)) {
+        return;
+    }
+    PushUndo();
+    view = next;
     AdaptIterations(1.0 / kZoomOutFactor);
     RequestRedraw();
 }
@@ -112,11 +124,18 @@ void ZorbGUI::PushUndo()
 
 void ZorbGUI::PopUndo()
 {
-    if (!viewHistory.Pop(&view)) {
+    View restored = view;
+    if (!viewHistory.Pop(&restored)) {
+        return;
+    }
+    // An entry that cannot be drawn is dropped and the view stays, so that it does not block
+    // the entries before it.
+    if (!IsDrawableView(restored)) {
         return;
     }
     // The history keeps bounds only. Spans follow at once, so an aspect fix or a cursor
     // position before the next render start works on the restored view, not the old one.
+    view = restored;
     view.UpdateSpans();
     RequestRedraw();
 }

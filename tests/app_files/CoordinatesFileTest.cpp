@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -204,13 +205,70 @@ TEST(CoordinatesParse, RandomTextNeverBreaksTheReader)
         CoordinateBytesValid(text);
         ParseCoordinates(text, record);
     }
-    // A number far longer than any the program writes is not read, and costs no memory.
+}
+
+// Numbers are read whole, however long: as the double they stand for, or refused as 1e999 is.
+TEST(CoordinatesParse, LongNumbersAreReadWhole)
+{
+    const std::string zeros(5000, '0');
+    // 2^-1075, half the smallest denormal, written out exactly: a tie, which rounds to 0. Any
+    // digit that is not zero after it, however far back, makes it round up.
+    const std::string halfDenormal =
+        "2.4703282292062327208828439643411068618252990130716238221279284125033775363510437593264991818081799618989828"
+        "2347722858865463328355177969898199387398005390939063150356595155702263922908583924491051844359318028499365"
+        "3615250031937045767824921936562366986365848075700158576926990370631192827955855133292783433840935197801553"
+        "1246597263579574622766465272827220056374006485499977096599470454020828166226237857393450736339007967761930"
+        "5775067401763246736009689513405355374585166611342237666786041621596804619144672918403005300575308490487653"
+        "9171138659164623952491262365388187963623937328042389101867234849766823508986338858792562830275599565752445"
+        "5507255189313690836254779186948667994968324049705821028513185451396213837722826145437693412532098591327667"
+        "236328125e-324";
+    struct Case {
+        const char* name;
+        std::string number;
+        double value;
+    };
+    const Case cases[] = {
+        {"5000 leading zeros", zeros + "1.5", 1.5},
+        {"5000 zeros after the point", "-0." + zeros + "25e5002", -25.0},
+        {"5000 trailing zeros", "3" + zeros + "e-5000", 3.0},
+        {"5000-digit exponent", "1e" + zeros + "2", 100.0},
+        {"5000 sevens after the point", "0." + std::string(5000, '7'), 7.0 / 9.0},
+        {"a tie between doubles", halfDenormal, 0.0},
+        {"a tie broken 5000 digits on", halfDenormal.substr(0, halfDenormal.size() - 5) + zeros + "1e-324",
+         4.9406564584124654e-324},
+        {"5000 zeros only", "-" + zeros, -0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CoordinateRecord record = Sentinel();
+        ASSERT_TRUE(ParseCoordinates(c.number + " 1 -1 1 0 2", record));
+        EXPECT_EQ(c.value, record.xMin);
+        EXPECT_EQ(std::signbit(c.value), std::signbit(record.xMin));
+        EXPECT_EQ(1.0, record.xMax) << "reading goes on after the number";
+        EXPECT_EQ(2, record.formula);
+    }
+
+    const std::string beyond[] = {
+        "1" + zeros,                   // 1e5000
+        std::string(100000, '7'),
+        "-0." + zeros + "1e6000",      // the exponent outweighs the zeros
+        "1e" + zeros + "999",
+    };
+    for (const std::string& number : beyond) {
+        CoordinateRecord record = Sentinel();
+        EXPECT_FALSE(ParseCoordinates("-2 " + number + " -1 1 0 2", record)) << number.substr(0, 40);
+        EXPECT_FALSE(ParseCoordinates("-2 1 -1 1 1 0 " + number + " 2", record)) << "as a Julia constant";
+    }
+
+    // A formula id with thousands of digits is its value, or saturates as "%d" does.
     CoordinateRecord record = Sentinel();
-    const std::string huge = std::string(100000, '7') + " 1 -1 1 0 2";
-    EXPECT_TRUE(ParseCoordinates(huge, record));
-    EXPECT_EQ(99.0, record.xMin);
-    EXPECT_EQ(1.0, record.xMax);
-    EXPECT_EQ(2, record.formula);
+    ASSERT_TRUE(ParseCoordinates("-2 1 -1 1 0 " + zeros + "3", record));
+    EXPECT_EQ(3, record.formula);
+    ASSERT_TRUE(ParseCoordinates("-2 1 -1 1 0 -9" + zeros, record));
+    EXPECT_EQ(INT_MIN, record.formula);
+    ASSERT_TRUE(ParseCoordinates("-2 1 -1 1 " + zeros + "1 0.5 0.25 4", record));
+    EXPECT_TRUE(record.julia);
+    EXPECT_EQ(0.25, record.juliaIm);
 }
 
 }  // namespace

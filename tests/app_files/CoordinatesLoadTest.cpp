@@ -8,6 +8,7 @@
 
 #include "app/commands/CoordinatesCommands.h"
 #include "app/view/ViewAspect.h"
+#include "app/view/ViewBounds.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_files/WindowlessGui.h"
@@ -128,6 +129,8 @@ TEST(CoordinatesLoad, InvalidFilesResetTheView)
         {"one bound beyond a double", "-2 1e309 -1.3 1.3 0 2"},
         {"span beyond a double", "-1e308 1.7e308 -1.3 1.3 0 2"},
         {"Julia constant beyond a double", "-2 1 -1.3 1.3 1 1e999 0 2"},
+        {"a bound of 5000 digits beyond a double", "-2 1" + std::string(5000, '0') + " -1.3 1.3 0 2"},
+        {"no width and no height", "0.5 0.5 1 1 0 2"},
     };
     const std::string path = TempPath("invalid.dat");
     for (const Case& c : cases) {
@@ -149,6 +152,79 @@ TEST(CoordinatesLoad, InvalidFilesResetTheView)
         ExpectView(ResetView(), gui->view);
         EXPECT_TRUE(std::isfinite(gui->juliaRe) && std::isfinite(gui->juliaIm));
     }
+    remove(path.c_str());
+}
+
+// Every view the program can reach is saved as a file it loads again. Near the largest double
+// an aspect fix or a zoom out would carry a bound past it; they are not done, and the file
+// holds the view that was drawn.
+TEST(CoordinatesLoad, ViewsNearTheLargestDoubleSaveFilesThatLoadBack)
+{
+    struct Case {
+        const char* name;
+        const char* file;
+        int zoomOuts;
+        bool julia;
+    };
+    const Case cases[] = {
+        // The aspect fix would widen the real axis to 1.6e308 x 300 / 260.
+        {"a tall view", "-1e-300 1e-300 -8e307 8e307 0 2", 0, false},
+        // The first zoom out gives spans of 1e308; the second would give 5e308.
+        {"zoomed out twice", "-1e307 1e307 -7e306 7e306 0 2", 2, false},
+        // A span of 1e308 times a pixel position overflows before it is divided.
+        {"a Julia point", "-1e307 1e307 -7e306 7e306 0 2", 1, true},
+    };
+    const std::string path = TempPath("largest.dat");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZorbGUI* gui = WindowlessGui(kWidth, kHeight);
+        WriteText(path, c.file);
+        BoxAnswerer boxes(kTitle);
+        LoadCoordinatesFromFile(*gui, path.c_str());
+        for (int i = 0; i < c.zoomOuts; ++i) {
+            gui->ZoomOut();
+        }
+        if (c.julia) {
+            gui->ToggleJulia(static_cast<LPARAM>(((kHeight - 1u) << 16) | (kWidth - 1u)));
+        }
+        ASSERT_TRUE(IsDrawableView(gui->view));
+        const View shown = gui->view;
+        SaveCoordinatesToFile(*gui, path.c_str());
+        const std::string saved = ReadFile(path);
+        EXPECT_EQ(std::string::npos, saved.find_first_of("INFinf")) << saved;
+
+        Disturb(gui);
+        LoadCoordinatesFromFile(*gui, path.c_str());
+        EXPECT_TRUE(boxes.Texts().empty()) << saved;
+        EXPECT_EQ(c.julia, gui->julia);
+        EXPECT_TRUE(std::isfinite(gui->juliaRe) && std::isfinite(gui->juliaIm));
+        // The load fixes the aspect again, which may move a bound by its last digits.
+        const double toleranceX = (shown.xMax - shown.xMin) * 1e-12;
+        const double toleranceY = (shown.yMax - shown.yMin) * 1e-12;
+        EXPECT_NEAR(shown.xMin, gui->view.xMin, toleranceX);
+        EXPECT_NEAR(shown.xMax, gui->view.xMax, toleranceX);
+        EXPECT_NEAR(shown.yMin, gui->view.yMin, toleranceY);
+        EXPECT_NEAR(shown.yMax, gui->view.yMax, toleranceY);
+    }
+    remove(path.c_str());
+}
+
+// A number is read whole, however many digits it has.
+TEST(CoordinatesLoad, LongNumbersLoad)
+{
+    ZorbGUI* gui = WindowlessGui(kWidth, kHeight);
+    const std::string zeros(5000, '0');
+    const std::string path = TempPath("long.dat");
+    WriteText(path, "-2." + zeros + "1 1 -1.3 1.3 1 0." + zeros + "5e5000 -0.25" + zeros + " 4");
+    Disturb(gui);
+    BoxAnswerer boxes(kTitle);
+    LoadCoordinatesFromFile(*gui, path.c_str());
+    EXPECT_TRUE(boxes.Texts().empty());
+    EXPECT_TRUE(gui->julia);
+    EXPECT_EQ(0.5, gui->juliaRe);
+    EXPECT_EQ(-0.25, gui->juliaIm);
+    EXPECT_EQ(4, gui->formula);
+    EXPECT_NEAR(-2.0, gui->view.xMin, 1e-12);
     remove(path.c_str());
 }
 

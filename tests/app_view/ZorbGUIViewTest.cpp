@@ -1,9 +1,14 @@
 #include <windows.h>
 
+#include <cmath>
+#include <limits>
+
 #include "app/resources/resource.h"
 #include "app/view/ViewAspect.h"
+#include "app/view/ViewBounds.h"
 #include "app/view/ViewPresets.h"
 #include "tests/app_view/GuiFixture.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
 
@@ -134,6 +139,75 @@ TEST_F(WindowView, JuliaToggleTakesAPendingPopupPointFirst)
     gui->ToggleJulia(static_cast<LPARAM>(0x0000FFFEu));
     const View julia = JuliaSwitchView(true, kWidth, kHeight);
     EXPECT_DOUBLE_EQ(gui->juliaRe, -2 * julia.spanX / kWidth + julia.xMin);
+}
+
+// Near the largest double and at the limit of its precision, an operation whose view could not
+// be drawn is not done: the view, the history and the limit stay as they were.
+TEST_F(WindowView, ZoomOutPastTheLargestDoubleIsNotDone)
+{
+    gui->view = FixViewAspect(BoundedView(-1e307, 1e307, -7.5e306, 7.5e306), kWidth, kHeight);
+    gui->ZoomOut();
+    ASSERT_TRUE(IsDrawableView(gui->view));
+    const View once = gui->view;
+    EXPECT_EQ(gui->maxIterations, 371u);
+    gui->renderDue = 0;
+
+    gui->ZoomOut();  // the spans would be 5e308
+    ExpectSameBounds(once, gui->view);
+    EXPECT_EQ(gui->viewHistory.count, 1);
+    EXPECT_EQ(gui->maxIterations, 371u);
+    EXPECT_EQ(gui->renderDue, 0);
+}
+
+TEST_F(WindowView, ASelectionBelowDoublePrecisionIsNotDone)
+{
+    const double ulp = std::nextafter(1.0, 2.0) - 1.0;
+    gui->view = BoundedView(1, 1 + 64 * ulp, -1e-15, 1e-15);
+    const View before = gui->view;
+    gui->dragStart = POINT{0, 0};
+    SelectionBox box{};
+    EXPECT_FALSE(gui->ZoomViewToSelection(POINT{2, 2}, false, &box));
+    ExpectSameBounds(before, gui->view);
+    EXPECT_EQ(gui->viewHistory.count, 0) << "no undo step for a zoom not done";
+    // A box with room left zooms as ever.
+    gui->view = BoundedView(1, 1 + 6400 * ulp, -1e-13, 1e-13);
+    gui->dragStart = POINT{0, 0};
+    EXPECT_TRUE(gui->ZoomViewToSelection(POINT{2, 2}, false, &box));
+    EXPECT_EQ(gui->viewHistory.count, 1);
+}
+
+TEST_F(WindowView, FixAspectKeepsAViewItCannotWiden)
+{
+    gui->view = BoundedView(-1e-300, 1e-300, -8e307, 8e307);
+    const View before = gui->view;
+    ExpectSameBounds(before, gui->FixAspect());
+}
+
+TEST_F(WindowView, UndoDropsAnEntryThatCannotBeDrawn)
+{
+    const View start = gui->view;
+    gui->PushUndo();
+    View bad = start;
+    bad.xMax = std::numeric_limits<double>::infinity();
+    gui->viewHistory.Push(bad);
+    gui->ZoomOut();
+    ASSERT_EQ(gui->viewHistory.count, 3);
+
+    gui->PopUndo();  // back to the view before the zoom
+    ExpectSameBounds(start, gui->view);
+    gui->renderDue = 0;
+    gui->PopUndo();  // the entry that cannot be drawn
+    ExpectSameBounds(start, gui->view);
+    EXPECT_EQ(gui->viewHistory.count, 1) << "dropped, so that it blocks none before it";
+    EXPECT_EQ(gui->renderDue, 0);
+}
+
+TEST_F(WindowView, JuliaConstantStaysFiniteInAViewNearTheLargestDouble)
+{
+    gui->view = BoundedView(-5e307, 5e307, -3.75e307, 3.75e307);
+    gui->ToggleJulia(static_cast<LPARAM>((360u << 16) | 480u));
+    EXPECT_DOUBLE_EQ(gui->juliaRe, 2.5e307);
+    EXPECT_DOUBLE_EQ(gui->juliaIm, -1.875e307);
 }
 
 } // namespace

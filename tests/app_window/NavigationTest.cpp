@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/commands/CoordinatesCommands.h"
 #include "app/resources/resource.h"
+#include "app/view/ViewBounds.h"
 #include "render/LambdaConstant.h"
 #include "tests/app_window/MainWindowTest.h"
 
@@ -135,6 +137,69 @@ TEST_F(MainWindowTest, WheelWithoutDeltaDoesNotZoom)
     EXPECT_EQ(gui->wheelView.xMax, before.xMax);
     EXPECT_EQ(gui->maxIterations, iterations);
     EXPECT_FALSE(KillTimer(gui->hwnd, TimerId::WheelZoomCommit));
+}
+
+void WriteFileText(const std::string& path, const char* text)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    fputs(text, file);
+    fclose(file);
+}
+
+// Near the largest double the window's aspect fix and zooms stop short of it: the status bar
+// shows the bounds drawn, and the file saved from them loads again.
+TEST_F(MainWindowTest, ViewsNearTheLargestDoubleStayFinite)
+{
+    struct Case {
+        const char* name;
+        const char* file;
+        int zoomOuts;
+        int wheelNotches;
+    };
+    const Case cases[] = {
+        // The aspect fix would widen the real axis past the largest double.
+        {"a tall view", "-1e-300 1e-300 -8e307 8e307 0 2", 0, 0},
+        // The second zoom out would give spans of 5e308.
+        {"zoomed out twice", "-1e307 1e307 -7e306 7e306 0 2", 2, 0},
+        // Each notch out zooms by 120/110: a few take spans of 1e308 past the largest double.
+        {"twelve notches out", "-1e307 1e307 -7e306 7e306 0 2", 1, 12},
+    };
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    // The window tests of the three builds run at once and share the temporary folder.
+    const std::string path =
+        std::string(folder) + "zorb-navigation-largest-" + std::to_string(GetCurrentProcessId()) + ".dat";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MessageBoxAnswerer boxes(gui->GetTitle(), IDOK);
+        WriteFileText(path, c.file);
+        LoadCoordinatesFromFile(*gui, path.c_str());
+        ASSERT_TRUE(WaitForRender(gui));
+        for (int i = 0; i < c.zoomOuts; ++i) {
+            SendCommand(gui, PopupCommandId::ZoomOut);
+            ASSERT_TRUE(WaitForRender(gui));
+        }
+        for (int i = 0; i < c.wheelNotches; ++i) {
+            Wheel(-120, width / 2, height / 2);
+            ASSERT_TRUE(IsDrawableView(gui->wheelView)) << "notch " << i;
+        }
+        ASSERT_TRUE(WaitForRender(gui));
+        ASSERT_TRUE(IsDrawableView(gui->view));
+        const View v = gui->view;
+        const std::string status = StatusText(gui, StatusPart::RenderInfo);
+        EXPECT_EQ(status.rfind(Format4("(%G,%G)->(%G,%G) ", v.xMin, v.yMin, v.xMax, v.yMax), 0), 0u) << status;
+
+        SaveCoordinatesToFile(*gui, path.c_str());
+        SendKey(gui, VK_F2);
+        ASSERT_TRUE(WaitForRender(gui));
+        LoadCoordinatesFromFile(*gui, path.c_str());
+        EXPECT_FALSE(boxes.Wait(0)) << boxes.text();
+        EXPECT_NEAR(gui->view.xMax, v.xMax, (v.xMax - v.xMin) * 1e-12);
+        EXPECT_NEAR(gui->view.yMax, v.yMax, (v.yMax - v.yMin) * 1e-12);
+        ASSERT_TRUE(WaitForRender(gui));
+    }
+    remove(path.c_str());
 }
 
 // Looks at the tracked popup menu from inside its loop, then closes it.
