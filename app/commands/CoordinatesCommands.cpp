@@ -46,7 +46,8 @@ bool FitLoadedView(ZorbGUI& gui)
     View view = gui.view;
     view.UpdateSpans();
     if (width >= 1 && height >= 1) {
-        // Twice, as files have always been loaded: the second pass settles the pixel alignment.
+        // Twice: the first fix changes the steps the second one works from, and the second pass
+        // settles the pixel alignment.
         for (int pass = 0; pass < 2; ++pass) {
             view.UpdateSpans();
             view.UpdateSteps(width, height);

@@ -106,8 +106,7 @@ bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& f
         }
         look = settings;
         view = from;
-        view.stepX = view.spanX / static_cast<double>(width);
-        view.stepY = view.spanY / static_cast<double>(height);
+        view.UpdateSteps(width, height);
         output = std::move(file);
         fileClosed = false;
         ResetEvent(fileEvent);

@@ -34,8 +34,7 @@ View ZoomViewAboutPoint(double factor, const View& view, int width, int height, 
     v.xMax = view.xMax - dX * (1.0 - fx);
     v.yMax = view.yMax - dY * fy;
     v.yMin = (1.0 - fy) * dY + view.yMin;
-    v.spanX = v.xMax - v.xMin;
-    v.spanY = v.yMax - v.yMin;
+    v.UpdateSpans();
     return v;
 }
 
