@@ -5,7 +5,8 @@
 # DESKTOP: the program shows windows. Such programs share one display, where a window that
 # appears takes the activation from another program's window, closing its open menu and
 # taking its mouse capture mid-drag; they take turns on the display instead.
-add_library(zorb_test_support STATIC ${ZORB_ROOT}/tests/support/OwnDialogBox.cpp)
+add_library(zorb_test_support STATIC ${ZORB_ROOT}/tests/support/OwnDialogBox.cpp
+    ${ZORB_ROOT}/tests/support/FilesIn.cpp)
 target_include_directories(zorb_test_support PUBLIC ${ZORB_ROOT})
 target_link_libraries(zorb_test_support PUBLIC user32)
 

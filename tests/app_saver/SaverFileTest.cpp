@@ -17,6 +17,7 @@
 #include "app/saver/LargeImagePassWriter.h"
 #include "tests/app_saver/SaverFixture.h"
 #include "tests/support/BoundedView.h"
+#include "tests/support/FilesIn.h"
 
 namespace {
 
@@ -279,24 +280,6 @@ public:
     }
     std::atomic<int64_t> pixels{0};
 };
-
-// The names in a folder, to see that no temporary file is left beside the target.
-std::vector<std::string> FilesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return names;
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            names.push_back(found.cFileName);
-        }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
 
 // Near the set's boundary from top to bottom: every JPEG row adds data, where the flat top
 // of a wide view would compress to almost nothing.
