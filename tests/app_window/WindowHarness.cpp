@@ -263,7 +263,12 @@ MessageBoxAnswerer::MessageBoxAnswerer(const char* caption, int button) : captio
 MessageBoxAnswerer::~MessageBoxAnswerer()
 {
     InterlockedExchange(&stop_, 1);
-    WaitForSingleObject(thread_, INFINITE);
+    // The search reads captions of this thread's windows, which waits for this thread to
+    // answer: sent messages are answered while the search ends.
+    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
     CloseHandle(thread_);
 }
 

@@ -15,11 +15,15 @@ BOOL CALLBACK MatchOwnDialogBox(HWND window, LPARAM param)
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
     char className[16] = {};
-    char caption[256] = {};
     GetClassNameA(window, className, sizeof(className));
+    if (process != GetCurrentProcessId() || std::strcmp(className, "#32770") != 0) {
+        return TRUE;
+    }
+    // Only now the caption: reading that of another thread's window sends it a message, and
+    // the main window's thread may be waiting for this one without answering.
+    char caption[256] = {};
     GetWindowTextA(window, caption, sizeof(caption));
-    if (process == GetCurrentProcessId() && std::strcmp(className, "#32770") == 0 &&
-        std::strcmp(caption, search->caption) == 0 && IsWindowVisible(window)) {
+    if (std::strcmp(caption, search->caption) == 0 && IsWindowVisible(window)) {
         search->found = window;
         return FALSE;
     }
