@@ -12,6 +12,7 @@
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
 #include "tests/app_files/WindowlessGui.h"
+#include "tests/support/BoundedView.h"
 
 namespace {
 
@@ -54,14 +55,6 @@ View ResetView()
     View view{};
     view.SetDefault();
     return FixViewAspect(view, kWidth, kHeight);
-}
-
-void ExpectView(const View& expected, const View& actual)
-{
-    EXPECT_EQ(expected.xMin, actual.xMin);
-    EXPECT_EQ(expected.xMax, actual.xMax);
-    EXPECT_EQ(expected.yMin, actual.yMin);
-    EXPECT_EQ(expected.yMax, actual.yMax);
 }
 
 TEST(CoordinatesLoad, DefaultViewRoundTrip)
@@ -149,7 +142,7 @@ TEST(CoordinatesLoad, InvalidFilesResetTheView)
         EXPECT_FALSE(gui->julia);
         EXPECT_EQ(2, gui->formula);
         EXPECT_EQ(1, gui->renderDue);
-        ExpectView(ResetView(), gui->view);
+        ExpectSameBounds(ResetView(), gui->view);
         EXPECT_TRUE(std::isfinite(gui->juliaRe) && std::isfinite(gui->juliaIm));
     }
     remove(path.c_str());
@@ -252,7 +245,7 @@ TEST(CoordinatesLoad, FilesThatCannotBeOpenedChangeNothing)
     LoadCoordinatesFromFile(*gui, missing.c_str());
     SaveCoordinatesToFile(*gui, missing.c_str());
     EXPECT_EQ((std::vector<std::string>{"Error Opening File", "Error Creating File"}), boxes.Texts());
-    ExpectView(before, gui->view);
+    ExpectSameBounds(before, gui->view);
     EXPECT_TRUE(gui->julia);
     EXPECT_EQ(4, gui->formula);
 }

@@ -17,14 +17,6 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-void ExpectSameBounds(const View& expected, const View& actual)
-{
-    EXPECT_EQ(expected.xMin, actual.xMin);
-    EXPECT_EQ(expected.xMax, actual.xMax);
-    EXPECT_EQ(expected.yMax, actual.yMax);
-    EXPECT_EQ(expected.yMin, actual.yMin);
-}
-
 TEST(DrawableView, NeedsFiniteBoundsAndPositiveSpans)
 {
     struct Case {

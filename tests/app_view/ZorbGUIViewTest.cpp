@@ -14,14 +14,6 @@ namespace {
 
 using WindowView = GuiFixture;
 
-void ExpectSameBounds(const View& a, const View& b)
-{
-    EXPECT_EQ(a.xMin, b.xMin);
-    EXPECT_EQ(a.xMax, b.xMax);
-    EXPECT_EQ(a.yMax, b.yMax);
-    EXPECT_EQ(a.yMin, b.yMin);
-}
-
 TEST_F(WindowView, ZoomOutPushesUndoAndAdaptsTheLimit)
 {
     const View before = gui->view;
