@@ -13,15 +13,15 @@
 //
 // S is the instruction suffix ("ps" or "pd"). X, Y, LAST, TALLY name the group's operands; C is
 // its points' offset in the points block; EXIT the label taken when its test fails. The
-// constants block is the lane's kLoopConstants: bound, sign mask, one, magnitude mask, four and
-// six, 32 bytes each, at the offsets below; each lane checks its block against them.
+// constants block is the lane's kLoopConstants: bound, sign mask, the tally's step (-2.0),
+// magnitude mask, four and six, 32 bytes each, at the offsets below; each lane checks its block against them.
 
 #define ZORB_LOOP_STR2(x) #x
 #define ZORB_LOOP_STR(x) ZORB_LOOP_STR2(x)
 // Byte offsets in the constants block.
 #define ZORB_LOOP_BOUND 0
 #define ZORB_LOOP_SIGN 32
-#define ZORB_LOOP_ONE 64
+#define ZORB_LOOP_STEP 64
 #define ZORB_LOOP_MAGNITUDE 96
 #define ZORB_LOOP_FOUR 128
 #define ZORB_LOOP_SIX 160
@@ -36,19 +36,20 @@
 #define ZORB_LOOP_AT(OFFSET, BASE) ZORB_LOOP_STR(OFFSET) "(%[" BASE "])"
 
 // The escape test: |z|^2 into the last value where the previous test was inside, the tally
-// counted, x^2 left in ymm12 and y^2 in ymm13. The z^2 + c loop holds the sign mask in ymm15
-// and takes x^2 - y^2 into ymm12 before the tally's operations, which leave it alone, so that
-// three registers serve the step; the magnitude is then the sign mask's complement (vandn).
+// counted (the lane's TallyInside), x^2 left in ymm12 and y^2 in ymm13. The z^2 + c loop holds
+// the sign mask in ymm15 and takes x^2 - y^2 into ymm12 before the tally's operations, which
+// leave it alone, so that three registers serve the step; the magnitude is then the sign mask's
+// complement (vandn).
 #define ZORB_LOOP_TEST(S, X, Y, LAST, TALLY, EXIT)                                                    \
     "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                      \
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
     "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
-    "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"                                          \
-    "vor" S " " ZORB_LOOP_AT(ZORB_LOOP_SIGN, "constants") ", %[" TALLY "], %%ymm15\n\t"                                           \
-    "vsub" S " " ZORB_LOOP_AT(ZORB_LOOP_ONE, "constants") ", %%ymm15, %%ymm15\n\t"                                               \
-    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_MAGNITUDE, "constants") ", %[" TALLY "], %[" TALLY "]\n\t"                                     \
-    "vblendv" S " %%ymm14, %%ymm15, %[" TALLY "], %[" TALLY "]\n\t"                                  \
+    "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
+    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_MAGNITUDE, "constants") ", %[" TALLY "], %[" TALLY "]\n\t"   \
+    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
+    "vsub" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                              \
+    "vor" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                               \
     "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
     "jz " EXIT "\n\t"
 
@@ -59,15 +60,15 @@
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
     "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                        \
     "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
-    "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"                                          \
-    "vor" S " %%ymm15, %[" TALLY "], %%ymm13\n\t"                                                    \
-    "vsub" S " " ZORB_LOOP_AT(ZORB_LOOP_ONE, "constants") ", %%ymm13, %%ymm13\n\t"                                               \
+    "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
     "vandn" S " %[" TALLY "], %%ymm15, %[" TALLY "]\n\t"                                             \
-    "vblendv" S " %%ymm14, %%ymm13, %[" TALLY "], %[" TALLY "]\n\t"                                  \
+    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
+    "vsub" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                              \
+    "vor" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                               \
     "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
     "jz " EXIT "\n\t"                                                                                \
     "vadd" S " %[" X "], %[" X "], %%ymm13\n\t"                                                      \
-    "vadd" S " " ZORB_LOOP_AT(C, "points") ", %%ymm12, %[" X "]\n\t"                                             \
+    "vadd" S " " ZORB_LOOP_AT(C, "points") ", %%ymm12, %[" X "]\n\t"                                 \
     "vmul" S " %[" Y "], %%ymm13, %%ymm13\n\t"                                                       \
     "vadd" S " " ZORB_LOOP_AT(C + ZORB_LOOP_POINT_IM, "points") ", %%ymm13, %[" Y "]\n\t"
 
@@ -148,7 +149,7 @@
         static_assert(kPower >= 2 && kPower <= 4, "z^2, z^3 and z^4 only");                          \
         static_assert(offsetof(LoopConstants, tally.bound) == ZORB_LOOP_BOUND &&                     \
                           offsetof(LoopConstants, tally.sign) == ZORB_LOOP_SIGN &&                   \
-                          offsetof(LoopConstants, tally.one) == ZORB_LOOP_ONE &&                     \
+                          offsetof(LoopConstants, tally.step) == ZORB_LOOP_STEP &&                     \
                           offsetof(LoopConstants, tally.abs) == ZORB_LOOP_MAGNITUDE &&               \
                           offsetof(LoopConstants, four) == ZORB_LOOP_FOUR &&                         \
                           offsetof(LoopConstants, six) == ZORB_LOOP_SIX,                             \
