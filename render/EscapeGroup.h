@@ -381,8 +381,10 @@ ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula
 // group keeps its own step count, and a run lasts until one of its groups escapes, reaches its
 // limit or the end of its stretch; then Settle tells which are done. A run works on a copy of
 // what its loop changes, taken and given back member by member: the held groups are reached
-// from the row's bookkeeping and would otherwise stay in memory. Lanes with a tally only.
-template <class Formula, class Lane>
+// from the row's bookkeeping and would otherwise stay in memory; with kLastHeld the run writes
+// the last values in the held groups itself, and they are neither copied in nor given back.
+// Lanes with a tally only.
+template <class Formula, class Lane, bool kLastHeld = false>
 struct GroupInFlight {
     using Count = typename Lane::Count;
 
@@ -396,11 +398,15 @@ struct GroupInFlight {
         orbit.cIm = group.orbit.cIm;
         orbit.zRe = group.orbit.zRe;
         orbit.zIm = group.orbit.zIm;
-        last = group.last;
+        if constexpr (!kLastHeld) {
+            last = group.last;
+        }
         tally = group.count.Tally();
         ZORB_KERNEL_NAMESPACE::Renew(orbit.zRe);
         ZORB_KERNEL_NAMESPACE::Renew(orbit.zIm);
-        ZORB_KERNEL_NAMESPACE::Renew(last);
+        if constexpr (!kLastHeld) {
+            ZORB_KERNEL_NAMESPACE::Renew(last);
+        }
         ZORB_KERNEL_NAMESPACE::Renew(tally);
     }
     // The group's end of the run: `steps` more formula steps, escaped when its last test failed.
@@ -408,7 +414,9 @@ struct GroupInFlight {
     {
         group.orbit.zRe = orbit.zRe;
         group.orbit.zIm = orbit.zIm;
-        group.last = last;
+        if constexpr (!kLastHeld) {
+            group.last = last;
+        }
         group.count.Tally() = tally;
         group.steps = static_cast<Count>(group.steps + steps);
         group.escaped = !inside;
@@ -461,9 +469,11 @@ ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& hel
 {
     static_assert(HasPowerLoop<Formula, Lane>::value, "three groups only with the lane's own loop");
     using Count = typename Lane::Count;
-    GroupInFlight<Formula, Lane> a(heldA);
-    GroupInFlight<Formula, Lane> b(heldB);
-    GroupInFlight<Formula, Lane> c(heldC);
+    // The lane's loop writes the last values straight into the held groups, with masked stores
+    // that a copy read back soon after could not take from the store buffer.
+    GroupInFlight<Formula, Lane, true> a(heldA);
+    GroupInFlight<Formula, Lane, true> b(heldB);
+    GroupInFlight<Formula, Lane, true> c(heldC);
     Count end = StepsLeftInStretch(heldA);
     end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
     end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
@@ -471,8 +481,9 @@ ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& hel
     const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
                             heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
     uint64_t made = 0;
-    const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, a.last, a.tally, b.orbit.zRe, b.orbit.zIm, b.last,
-                                             b.tally, c.orbit.zRe, c.orbit.zIm, c.last, c.tally, points, end, made);
+    const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, heldA.last, a.tally, b.orbit.zRe, b.orbit.zIm,
+                                             heldB.last, b.tally, c.orbit.zRe, c.orbit.zIm, heldC.last, c.tally,
+                                             points, end, made);
     // At the end of the stretch all three made `made` steps. Otherwise the groups before the
     // one whose test failed made one more; the ones after it were not tested at that step and
     // go on from there.

@@ -44,7 +44,7 @@
     "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                      \
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
-    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
+    "vmaskmov" S " %%ymm14, %[" TALLY "], %[" LAST "]\n\t"                                          \
     "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
     "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_MAGNITUDE, "constants") ", %[" TALLY "], %[" TALLY "]\n\t"   \
     "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
@@ -59,7 +59,7 @@
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
     "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                        \
-    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
+    "vmaskmov" S " %%ymm14, %[" TALLY "], %[" LAST "]\n\t"                                          \
     "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
     "vandn" S " %[" TALLY "], %%ymm15, %[" TALLY "]\n\t"                                             \
     "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
@@ -129,10 +129,10 @@
             "4:\n\t"                                                                                 \
             "mov $2, %k[which]\n"                                                                    \
             "5:"                                                                                     \
-            : [xa] "+x"(xa.value_), [ya] "+x"(ya.value_), [lasta] "+x"(lasta.value_),                \
+            : [xa] "+x"(xa.value_), [ya] "+x"(ya.value_), [lasta] "+m"(lasta.value_),                \
               [tallya] "+x"(tallya.value_), [xb] "+x"(xb.value_), [yb] "+x"(yb.value_),              \
-              [lastb] "+x"(lastb.value_), [tallyb] "+x"(tallyb.value_), [xc] "+x"(xc.value_),        \
-              [yc] "+x"(yc.value_), [lastc] "+x"(lastc.value_), [tallyc] "+x"(tallyc.value_),        \
+              [lastb] "+m"(lastb.value_), [tallyb] "+x"(tallyb.value_), [xc] "+x"(xc.value_),        \
+              [yc] "+x"(yc.value_), [lastc] "+m"(lastc.value_), [tallyc] "+x"(tallyc.value_),        \
               [made] "=&r"(made), [which] "=&r"(which)                                               \
             : [points] "r"(points), [constants] "r"(&kLoopConstants), [end] "r"(end),                \
               "m"(*(const LANE(*)[6])points)                                                         \
