@@ -68,9 +68,17 @@ if [ ! -f "$OTHER/src/CMakeLists.txt" ]; then
     mkdir -p "$OTHER/src"
     git -C "$ROOT" archive "$REV" | tar -x -C "$OTHER/src"
 fi
-# The same benchmark program on both sides: only the code it measures differs.
+# The same benchmark program on both sides: only the code it measures differs. Headers the
+# benchmark includes that REV does not have yet (constants that later moved into a header of
+# their own) are taken from this tree.
 rm -rf "$OTHER/src/bench"
 cp -a "$ROOT/bench" "$OTHER/src/bench"
+for header in $(sed -n 's/^#include "\(.*\.h\)"/\1/p' "$ROOT"/bench/*.cpp "$ROOT"/bench/*.h | sort -u); do
+    if [ ! -f "$ROOT/bench/$header" ] && [ ! -f "$OTHER/src/$header" ] && [ -f "$ROOT/$header" ]; then
+        mkdir -p "$(dirname "$OTHER/src/$header")"
+        cp "$ROOT/$header" "$OTHER/src/$header"
+    fi
+done
 if [ ! -f "$OTHER/build/CMakeCache.txt" ]; then
     GENERATOR=()
     if command -v ninja > /dev/null; then GENERATOR=(-G Ninja); fi
@@ -81,7 +89,11 @@ if [ ! -f "$OTHER/build/CMakeCache.txt" ]; then
         -DGTest_DIR="$DEPS/lib/cmake/GTest" \
         -Dlibjpeg-turbo_DIR="$DEPS/lib/cmake/libjpeg-turbo" > /dev/null
 fi
-cmake --build "$OTHER/build" -j "$(nproc)" --target zorb_bench_Avx zorb_bench_large_Avx > /dev/null
+if ! cmake --build "$OTHER/build" -j "$(nproc)" --target zorb_bench_Avx zorb_bench_large_Avx > "$OTHER/build.log" 2>&1; then
+    tail -n 30 "$OTHER/build.log" >&2
+    echo "bench: the benchmark does not build against $REV (whole log: $OTHER/build.log)" >&2
+    exit 1
+fi
 
 OURS=$BUILD/bench
 THEIRS=$OTHER/build/bench
