@@ -5,16 +5,19 @@
 // The loops of z^2 + c, z^3 + c and z^4 + c for three groups, written out for the 256-bit lanes:
 // the escape test of EscapeGroup.h (SizeSquared, TallyTest) and the steps of Power2Formula,
 // Power3Formula and Power4Formula (FormulaPolicies.h), which stay the reference.
-// Three groups' orbits, tallies and last values take twelve registers and leave four for the
-// step's values: the compiler's own allocation spills the tallies and puts a store and a reload
-// on their chain. Each line does what the lane operations of one group's Test and Iterate do,
-// with their operand order (a op b is "vop b, a"), so every value rounds alike; a product by
-// two is the sum of the value with itself, which rounds alike too.
+// Three groups' orbits and tallies take nine registers and the step's values four: the
+// compiler's own allocation spills the tallies and puts a store and a reload on their chain. The
+// last values stay in the held groups, written with a masked store where the previous test was
+// inside: the store costs less than the blend of a register, and keeps three registers free.
+// Each line does what the lane operations of one group's Test and Iterate do, with their operand
+// order (a op b is "vop b, a"), so every value rounds alike; a product by two is the sum of the
+// value with itself, which rounds alike too.
 //
-// S is the instruction suffix ("ps" or "pd"). X, Y, LAST, TALLY name the group's operands; C is
-// its points' offset in the points block; EXIT the label taken when its test fails. The
-// constants block is the lane's kLoopConstants: bound, sign mask, the tally's step (-2.0),
-// magnitude mask, four and six, 32 bytes each, at the offsets below; each lane checks its block against them.
+// S is the instruction suffix ("ps" or "pd"). X, Y, TALLY name the group's registers and LAST its
+// last values in memory; C is its points' offset in the points block; EXIT the label taken when
+// its test fails. The constants block is the lane's kLoopConstants: bound, sign mask, the tally's
+// step (-2.0), magnitude mask, four and six, 32 bytes each, at the offsets below; each lane checks
+// its block against them.
 
 #define ZORB_LOOP_STR2(x) #x
 #define ZORB_LOOP_STR(x) ZORB_LOOP_STR2(x)
