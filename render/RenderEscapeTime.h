@@ -246,16 +246,20 @@ ZORB_KERNEL_INLINE bool RenderRowInFlight(const BandContext<Formula, Lane>& cont
     // the next group once there is room.
     auto settle = [&](int p) ZORB_KERNEL_INLINE_LAMBDA {
         const PlaceSteps<Lane>& steps = places.steps[p];
-        if (!steps.active) {
-            return next >= groupsPerRow || refill(p);
+        if (steps.active) {
+            if (!steps.escaped && steps.steps < steps.limit) {
+                return steps.steps < steps.stretchEnd || NextStretch(places, p);
+            }
+            GroupResult<Lane>& slot = window[steps.group & (kReportWindow - 1)];
+            SaveResult(places, p, slot);
+            slot.done = true;
+            if (!reportReady()) {
+                return false;
+            }
+        } else if (next >= groupsPerRow) {
+            return true;
         }
-        if (!steps.escaped && steps.steps < steps.limit) {
-            return steps.steps < steps.stretchEnd || NextStretch(places, p);
-        }
-        GroupResult<Lane>& slot = window[steps.group & (kReportWindow - 1)];
-        SaveResult(places, p, slot);
-        slot.done = true;
-        return reportReady() && refill(p);
+        return refill(p);
     };
 
     for (int p = 0; p < kPlaceCount; ++p) {
