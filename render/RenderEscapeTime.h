@@ -24,7 +24,7 @@
 // - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowInFlight. For z^2,
 //   z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
 //   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo, and
-//   a group left alone RunGroup).
+//   a group left alone RunOne).
 // Every loop makes at most kStepsBetweenStopChecks steps between two looks at the stop flag.
 namespace ZORB_KERNEL_NAMESPACE {
 
