@@ -58,16 +58,14 @@ struct BandContext {
     Lane juliaYMax;
 };
 
-// Starts a group's orbit at columns j, j+1, ... of row y, and settles it by the known-inside
-// test or asks for its limit; false when there is nothing to iterate. In Julia mode the power
-// formulas start z at the pixel; lambda and exp(z) start z at c in both modes (their InitZ), so
-// in Julia mode they start every pixel at the constant.
+// The orbit of the group at columns j, j+1, ... of row y. In Julia mode the power formulas start
+// z at the pixel; lambda and exp(z) start z at c in both modes (their InitZ), so in Julia mode
+// they start every pixel at the constant.
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, EscapeGroup<Formula, Lane>& group, int32_t j,
-                                   int32_t y, const Lane& column, const Lane& row)
+ZORB_KERNEL_INLINE void StartOrbit(const BandContext<Formula, Lane>& context, OrbitState<Lane>& orbit, int32_t j, int32_t y,
+                                   const Lane& column, const Lane& row)
 {
     using E = typename Lane::Element;
-    OrbitState<Lane>& orbit = group.orbit;
     if (context.julia) {
         orbit.cRe = Lane(static_cast<E>(context.client->GetJuliaRe()));
         orbit.cIm = Lane(static_cast<E>(context.client->GetJuliaIm()));
@@ -78,6 +76,15 @@ ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, Es
         orbit.cIm = row;
     }
     context.formula.InitZ(orbit);
+}
+
+// Starts a group's orbit and settles it by the known-inside test or asks for its limit; false
+// when there is nothing to iterate.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, EscapeGroup<Formula, Lane>& group, int32_t j,
+                                   int32_t y, const Lane& column, const Lane& row)
+{
+    StartOrbit(context, group.orbit, j, y, column, row);
     return group.Begin(context.formula, context.julia, context.client);
 }
 
@@ -156,16 +163,7 @@ ZORB_KERNEL_INLINE bool BeginPlace(const BandContext<Formula, Lane>& context, Pl
     using E = typename Lane::Element;
     using Count = typename Lane::Count;
     OrbitState<Lane> orbit;
-    if (context.julia) {
-        orbit.cRe = Lane(static_cast<E>(context.client->GetJuliaRe()));
-        orbit.cIm = Lane(static_cast<E>(context.client->GetJuliaIm()));
-        orbit.zRe = (context.juliaXMin + context.juliaStepX * Lane(static_cast<E>(j))) + context.offsets;
-        orbit.zIm = context.juliaStepY * Lane(static_cast<E>(y)) - context.juliaYMax;
-    } else {
-        orbit.cRe = column;
-        orbit.cIm = row;
-    }
-    context.formula.InitZ(orbit);
+    StartOrbit(context, orbit, j, y, column, row);
     // The shortcut assumes z starts at 0 with c the pixel: set mode only.
     if (!context.julia && context.formula.IsKnownInside(orbit)) {
         slot.knownInside = true;
