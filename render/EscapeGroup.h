@@ -148,6 +148,17 @@ private:
     Count totals_[Lane::kWidth] = {};
 };
 
+// Where the stretch of steps that begins at `steps` ends: the limit, or earlier where the count
+// must leave the tally.
+template <class Lane>
+ZORB_KERNEL_INLINE typename Lane::Count StretchEndFrom(typename Lane::Count steps, typename Lane::Count limit)
+{
+    using Count = typename Lane::Count;
+    constexpr uint64_t kStepsPerStretch = EscapeCount<Lane>::kStepsPerStretch;
+    const Count left = limit - steps;
+    return left > kStepsPerStretch ? static_cast<Count>(steps + kStepsPerStretch) : limit;
+}
+
 // What a finished group hands to the client: its counts and last |z|^2, or that it is known
 // to lie inside.
 template <class Lane>
@@ -218,12 +229,7 @@ struct EscapeGroup {
         return limit != 0;
     }
 
-    ZORB_KERNEL_INLINE Count StretchEnd() const
-    {
-        const Count left = limit - steps;
-        return left > EscapeCount<Lane>::kStepsPerStretch ? static_cast<Count>(steps + EscapeCount<Lane>::kStepsPerStretch)
-                                                          : limit;
-    }
+    ZORB_KERNEL_INLINE Count StretchEnd() const { return StretchEndFrom<Lane>(steps, limit); }
 
     // Called where the loop starts, after the last client call before it.
     ZORB_KERNEL_INLINE void Renew()
@@ -388,15 +394,6 @@ struct Places {
     PlaceSteps<Lane> steps[kMostPlaces];
 };
 
-template <class Lane>
-ZORB_KERNEL_INLINE typename Lane::Count StretchEnd(typename Lane::Count limit, typename Lane::Count steps)
-{
-    using Count = typename Lane::Count;
-    constexpr uint64_t kStepsPerStretch = EscapeCount<Lane>::kStepsPerStretch;
-    const Count left = limit - steps;
-    return left > kStepsPerStretch ? static_cast<Count>(steps + kStepsPerStretch) : limit;
-}
-
 // Puts a begun group in place p: its point, its start z, and its limit, which is not 0.
 template <class Lane>
 ZORB_KERNEL_INLINE void StartPlace(Places<Lane>& places, int p, int32_t group, const OrbitState<Lane>& orbit,
@@ -413,7 +410,7 @@ ZORB_KERNEL_INLINE void StartPlace(Places<Lane>& places, int p, int32_t group, c
     steps.group = group;
     steps.limit = limit;
     steps.steps = 0;
-    steps.stretchEnd = StretchEnd<Lane>(limit, 0);
+    steps.stretchEnd = StretchEndFrom<Lane>(0, limit);
     steps.active = true;
     steps.escaped = false;
     steps.stretched = false;
@@ -437,7 +434,7 @@ ZORB_KERNEL_INLINE bool NextStretch(Places<Lane>& places, int p)
         steps.stretched = true;
     }
     Lane::TallyAddTo(places.orbits[p].tally, steps.totals);
-    steps.stretchEnd = StretchEnd<Lane>(steps.limit, steps.steps);
+    steps.stretchEnd = StretchEndFrom<Lane>(steps.steps, steps.limit);
     return true;
 }
 
