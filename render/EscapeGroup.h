@@ -148,6 +148,17 @@ private:
     Count totals_[Lane::kWidth] = {};
 };
 
+// Where the stretch of steps that begins at `steps` ends: the limit, or earlier where the count
+// must leave the tally.
+template <class Lane>
+ZORB_KERNEL_INLINE typename Lane::Count StretchEndFrom(typename Lane::Count steps, typename Lane::Count limit)
+{
+    using Count = typename Lane::Count;
+    constexpr uint64_t kStepsPerStretch = EscapeCount<Lane>::kStepsPerStretch;
+    const Count left = limit - steps;
+    return left > kStepsPerStretch ? static_cast<Count>(steps + kStepsPerStretch) : limit;
+}
+
 // What a finished group hands to the client: its counts and last |z|^2, or that it is known
 // to lie inside.
 template <class Lane>
@@ -204,22 +215,6 @@ struct EscapeGroup {
     // not be reported.
     bool stopped = false;
 
-    // Makes the group a new one, member by member: as one assignment of a new group the
-    // compiler clears and copies the whole object with string instructions, slow to start.
-    ZORB_KERNEL_INLINE void Reset()
-    {
-        orbit.zRe = Lane();
-        orbit.zIm = Lane();
-        count = EscapeCount<Lane>();
-        last = Lane();
-        limit = 0;
-        steps = 0;
-        stretchEnd = 0;
-        knownInside = false;
-        escaped = false;
-        stopped = false;
-    }
-
     // Settles the group by the known-inside test, or asks for the limit it is to run to.
     // False when there is nothing to iterate.
     ZORB_KERNEL_INLINE bool Begin(const Formula& formula, bool julia, IRenderCallbackInterface* client)
@@ -234,12 +229,7 @@ struct EscapeGroup {
         return limit != 0;
     }
 
-    ZORB_KERNEL_INLINE Count StretchEnd() const
-    {
-        const Count left = limit - steps;
-        return left > EscapeCount<Lane>::kStepsPerStretch ? static_cast<Count>(steps + EscapeCount<Lane>::kStepsPerStretch)
-                                                          : limit;
-    }
+    ZORB_KERNEL_INLINE Count StretchEnd() const { return StretchEndFrom<Lane>(steps, limit); }
 
     // Called where the loop starts, after the last client call before it.
     ZORB_KERNEL_INLINE void Renew()
@@ -293,19 +283,6 @@ struct EscapeGroup {
             return true;
         }
         return !NextStretch();
-    }
-
-    // True when the group is done, or the render stopped, after a run that stopped; otherwise
-    // it is set up to go on. Unlike Finished, a group stopped in mid-stretch keeps its tally.
-    ZORB_KERNEL_INLINE bool Settle()
-    {
-        if (escaped || steps >= limit) {
-            return true;
-        }
-        if (steps >= stretchEnd) {
-            return !NextStretch();
-        }
-        return false;
     }
 
     ZORB_KERNEL_INLINE void Save(GroupResult<Lane>& out) const
@@ -377,14 +354,117 @@ ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula
     RunGroup(formula, b, bRunning);
 }
 
-// The lockstep runs below serve a row whose groups are handed out one after another: each
-// group keeps its own step count, and a run lasts until one of its groups escapes, reaches its
-// limit or the end of its stretch; then Settle tells which are done. A run works on a copy of
-// what its loop changes, taken and given back member by member: the held groups are reached
-// from the row's bookkeeping and would otherwise stay in memory; with kLastHeld the run writes
-// the last values in the held groups itself, and they are neither copied in nor given back.
-// Lanes with a tally only.
-template <class Formula, class Lane, bool kLastHeld = false>
+// A row whose groups are handed out one after another (RenderRowInFlight) holds them in
+// places. The places' loop state stays in one block, laid out as the runs below read and write
+// it: a run loads its places' values, steps them, and stores them back, and a group is read
+// from its place only when it finishes, and written only when it begins. Each place keeps its
+// own step count; a run lasts until one of its groups escapes, reaches its limit or the end of
+// its stretch. Lanes with a tally only.
+constexpr int kMostPlaces = 3;
+
+template <class Lane>
+struct PlaceOrbit {
+    Lane zRe;
+    Lane zIm;
+    Lane last;
+    Lane tally;
+};
+
+template <class Lane>
+struct PlaceSteps {
+    using Count = typename Lane::Count;
+
+    // The group's index in its row.
+    int32_t group;
+    Count limit;
+    Count steps;
+    Count stretchEnd;
+    bool active;
+    bool escaped;
+    // Whether totals holds counts the tally handed on at the end of a stretch.
+    bool stretched;
+    Count totals[Lane::kWidth];
+};
+
+template <class Lane>
+struct Places {
+    // Each place's cRe then cIm, the points block of the lanes' three-group loops.
+    Lane points[2 * kMostPlaces];
+    PlaceOrbit<Lane> orbits[kMostPlaces];
+    PlaceSteps<Lane> steps[kMostPlaces];
+};
+
+// Puts a begun group in place p: its point, its start z, and its limit, which is not 0.
+template <class Lane>
+ZORB_KERNEL_INLINE void StartPlace(Places<Lane>& places, int p, int32_t group, const OrbitState<Lane>& orbit,
+                                   typename Lane::Count limit)
+{
+    places.points[2 * p] = orbit.cRe;
+    places.points[2 * p + 1] = orbit.cIm;
+    PlaceOrbit<Lane>& state = places.orbits[p];
+    state.zRe = orbit.zRe;
+    state.zIm = orbit.zIm;
+    state.last = Lane();
+    state.tally = Lane::TallyStart();
+    PlaceSteps<Lane>& steps = places.steps[p];
+    steps.group = group;
+    steps.limit = limit;
+    steps.steps = 0;
+    steps.stretchEnd = StretchEndFrom<Lane>(0, limit);
+    steps.active = true;
+    steps.escaped = false;
+    steps.stretched = false;
+}
+
+// The group in place p is neither escaped nor at its limit but at the end of its stretch: the
+// tally hands its counts on and the next stretch is set up, unless the render has been
+// stopped. False when stopped.
+template <class Lane>
+ZORB_KERNEL_INLINE bool NextStretch(Places<Lane>& places, int p)
+{
+    if (!Lane::IsRenderRunning()) {
+        return false;
+    }
+    PlaceSteps<Lane>& steps = places.steps[p];
+    if (!steps.stretched) {
+        // Cleared here rather than where the group begins: most groups never get this far.
+        for (int k = 0; k < Lane::kWidth; ++k) {
+            steps.totals[k] = 0;
+        }
+        steps.stretched = true;
+    }
+    Lane::TallyAddTo(places.orbits[p].tally, steps.totals);
+    steps.stretchEnd = StretchEndFrom<Lane>(steps.steps, steps.limit);
+    return true;
+}
+
+// The finished group of place p, as the client is to be given it.
+template <class Lane>
+ZORB_KERNEL_INLINE void SaveResult(const Places<Lane>& places, int p, GroupResult<Lane>& out)
+{
+    const PlaceSteps<Lane>& steps = places.steps[p];
+    out.knownInside = false;
+    out.limit = steps.limit;
+    Lane::TallyStore(places.orbits[p].tally, out.counts);
+    if (steps.stretched) {
+        for (int k = 0; k < Lane::kWidth; ++k) {
+            out.counts[k] += steps.totals[k];
+        }
+    }
+    places.orbits[p].last.Store(out.last);
+}
+
+template <class Lane>
+ZORB_KERNEL_INLINE void SwapPlaces(Places<Lane>& places, int p, int q)
+{
+    std::swap(places.points[2 * p], places.points[2 * q]);
+    std::swap(places.points[2 * p + 1], places.points[2 * q + 1]);
+    std::swap(places.orbits[p], places.orbits[q]);
+    std::swap(places.steps[p], places.steps[q]);
+}
+
+// A place's group copied into locals for a run, and given back when the run ends.
+template <class Formula, class Lane>
 struct GroupInFlight {
     using Count = typename Lane::Count;
 
@@ -392,53 +472,71 @@ struct GroupInFlight {
     Lane last;
     Lane tally;
 
-    ZORB_KERNEL_INLINE explicit GroupInFlight(EscapeGroup<Formula, Lane>& group)
+    ZORB_KERNEL_INLINE GroupInFlight(const Places<Lane>& places, int p)
     {
-        orbit.cRe = group.orbit.cRe;
-        orbit.cIm = group.orbit.cIm;
-        orbit.zRe = group.orbit.zRe;
-        orbit.zIm = group.orbit.zIm;
-        if constexpr (!kLastHeld) {
-            last = group.last;
-        }
-        tally = group.count.Tally();
+        const PlaceOrbit<Lane>& state = places.orbits[p];
+        orbit.cRe = places.points[2 * p];
+        orbit.cIm = places.points[2 * p + 1];
+        orbit.zRe = state.zRe;
+        orbit.zIm = state.zIm;
+        last = state.last;
+        tally = state.tally;
         ZORB_KERNEL_NAMESPACE::Renew(orbit.zRe);
         ZORB_KERNEL_NAMESPACE::Renew(orbit.zIm);
-        if constexpr (!kLastHeld) {
-            ZORB_KERNEL_NAMESPACE::Renew(last);
-        }
+        ZORB_KERNEL_NAMESPACE::Renew(last);
         ZORB_KERNEL_NAMESPACE::Renew(tally);
     }
     // The group's end of the run: `steps` more formula steps, escaped when its last test failed.
-    ZORB_KERNEL_INLINE void GiveBack(EscapeGroup<Formula, Lane>& group, Count steps, bool inside) const
+    ZORB_KERNEL_INLINE void GiveBack(Places<Lane>& places, int p, Count steps, bool inside) const
     {
-        group.orbit.zRe = orbit.zRe;
-        group.orbit.zIm = orbit.zIm;
-        if constexpr (!kLastHeld) {
-            group.last = last;
-        }
-        group.count.Tally() = tally;
-        group.steps = static_cast<Count>(group.steps + steps);
-        group.escaped = !inside;
+        PlaceOrbit<Lane>& state = places.orbits[p];
+        state.zRe = orbit.zRe;
+        state.zIm = orbit.zIm;
+        state.last = last;
+        state.tally = tally;
+        places.steps[p].steps = static_cast<Count>(places.steps[p].steps + steps);
+        places.steps[p].escaped = !inside;
     }
     ZORB_KERNEL_INLINE bool Test() { return TallyTest(SizeSquared(orbit), last, tally); }
     ZORB_KERNEL_INLINE void Iterate(const Formula& formula) { FormulaStep(formula, orbit); }
 };
 
-template <class Formula, class Lane>
-ZORB_KERNEL_INLINE typename Lane::Count StepsLeftInStretch(const EscapeGroup<Formula, Lane>& group)
+template <class Lane>
+ZORB_KERNEL_INLINE typename Lane::Count StepsLeftInStretch(const Places<Lane>& places, int p)
 {
-    return static_cast<typename Lane::Count>(group.stretchEnd - group.steps);
+    return static_cast<typename Lane::Count>(places.steps[p].stretchEnd - places.steps[p].steps);
 }
 
+// The group of place 0 alone, to its escape or the end of its stretch.
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB)
+ZORB_KERNEL_INLINE void RunOne(const Formula& formula, Places<Lane>& places)
 {
     using Count = typename Lane::Count;
-    GroupInFlight<Formula, Lane> a(heldA);
-    GroupInFlight<Formula, Lane> b(heldB);
-    Count end = StepsLeftInStretch(heldA);
-    end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
+    GroupInFlight<Formula, Lane> a(places, 0);
+    const Count end = StepsLeftInStretch(places, 0);
+    Count steps = 0;
+    for (;;) {
+        if (!a.Test()) {
+            a.GiveBack(places, 0, steps, false);
+            return;
+        }
+        a.Iterate(formula);
+        if (++steps == end) {
+            a.GiveBack(places, 0, steps, true);
+            return;
+        }
+    }
+}
+
+// The groups of places 0 and 1.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, Places<Lane>& places)
+{
+    using Count = typename Lane::Count;
+    GroupInFlight<Formula, Lane> a(places, 0);
+    GroupInFlight<Formula, Lane> b(places, 1);
+    Count end = StepsLeftInStretch(places, 0);
+    end = StepsLeftInStretch(places, 1) < end ? StepsLeftInStretch(places, 1) : end;
     Count steps = 0;
     for (;;) {
         // A group whose test fails is finished; the step it still makes is never looked at.
@@ -447,51 +545,45 @@ ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, EscapeGroup<Formula, Lane
         const bool bInside = b.Test();
         b.Iterate(formula);
         if (!(aInside & bInside)) {
-            a.GiveBack(heldA, steps + aInside, aInside);
-            b.GiveBack(heldB, steps + bInside, bInside);
+            a.GiveBack(places, 0, steps + aInside, aInside);
+            b.GiveBack(places, 1, steps + bInside, bInside);
             return;
         }
         if (++steps == end) {
-            a.GiveBack(heldA, steps, true);
-            b.GiveBack(heldB, steps, true);
+            a.GiveBack(places, 0, steps, true);
+            b.GiveBack(places, 1, steps, true);
             return;
         }
     }
 }
 
-// Three groups in flight: the formula step's latency is then hidden where two groups leave
-// the processor idle. Only where the lane runs the formula's steps from its own code: three
-// groups' orbits, tallies and last values fill twelve of the sixteen registers, and the
-// compiler's own allocation spills the tallies, which puts a store and a reload on their chain.
+// The groups of all three places: the formula step's latency is then hidden where two groups
+// leave the processor idle. Only where the lane runs the formula's steps from its own code:
+// three groups' orbits and tallies fill nine of the sixteen registers, and the compiler's own
+// allocation spills the tallies, which puts a store and a reload on their chain. The loop reads
+// the points from the block at every step, so that they take no register, and writes the last
+// values straight into it with masked stores.
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE void RunThree(const Formula&, EscapeGroup<Formula, Lane>& heldA, EscapeGroup<Formula, Lane>& heldB,
-                                 EscapeGroup<Formula, Lane>& heldC)
+ZORB_KERNEL_INLINE void RunThree(const Formula&, Places<Lane>& places)
 {
     static_assert(HasPowerLoop<Formula, Lane>::value, "three groups only with the lane's own loop");
     using Count = typename Lane::Count;
-    // The lane's loop writes the last values straight into the held groups, with masked stores
-    // that a copy read back soon after could not take from the store buffer.
-    GroupInFlight<Formula, Lane, true> a(heldA);
-    GroupInFlight<Formula, Lane, true> b(heldB);
-    GroupInFlight<Formula, Lane, true> c(heldC);
-    Count end = StepsLeftInStretch(heldA);
-    end = StepsLeftInStretch(heldB) < end ? StepsLeftInStretch(heldB) : end;
-    end = StepsLeftInStretch(heldC) < end ? StepsLeftInStretch(heldC) : end;
-    // The points are read from memory at every step, so that they take no register.
-    const Lane points[6] = {heldA.orbit.cRe, heldA.orbit.cIm, heldB.orbit.cRe,
-                            heldB.orbit.cIm, heldC.orbit.cRe, heldC.orbit.cIm};
+    Count end = StepsLeftInStretch(places, 0);
+    end = StepsLeftInStretch(places, 1) < end ? StepsLeftInStretch(places, 1) : end;
+    end = StepsLeftInStretch(places, 2) < end ? StepsLeftInStretch(places, 2) : end;
+    PlaceOrbit<Lane>* const orbits = places.orbits;
     uint64_t made = 0;
-    const int failed = Lane::template PowerLoopThree<Formula::kPower>(a.orbit.zRe, a.orbit.zIm, heldA.last, a.tally, b.orbit.zRe, b.orbit.zIm,
-                                             heldB.last, b.tally, c.orbit.zRe, c.orbit.zIm, heldC.last, c.tally,
-                                             points, end, made);
+    const int failed = Lane::template PowerLoopThree<Formula::kPower>(
+        orbits[0].zRe, orbits[0].zIm, orbits[0].last, orbits[0].tally, orbits[1].zRe, orbits[1].zIm, orbits[1].last,
+        orbits[1].tally, orbits[2].zRe, orbits[2].zIm, orbits[2].last, orbits[2].tally, places.points, end, made);
     // At the end of the stretch all three made `made` steps. Otherwise the groups before the
     // one whose test failed made one more; the ones after it were not tested at that step and
     // go on from there.
-    const Count steps = static_cast<Count>(made);
     const int ahead = failed == Lane::kLoopEndReached ? 0 : failed;
-    a.GiveBack(heldA, steps + (ahead > 0 ? 1 : 0), failed != 0);
-    b.GiveBack(heldB, steps + (ahead > 1 ? 1 : 0), failed != 1);
-    c.GiveBack(heldC, steps + (ahead > 2 ? 1 : 0), failed != 2);
+    for (int p = 0; p < 3; ++p) {
+        places.steps[p].steps = static_cast<Count>(places.steps[p].steps + made + (ahead > p ? 1 : 0));
+        places.steps[p].escaped = failed == p;
+    }
 }
 
 } // namespace ZORB_KERNEL_NAMESPACE

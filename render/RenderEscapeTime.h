@@ -24,7 +24,7 @@
 // - Float8Lane and Double4Lane in 64-bit code: groups in flight, RenderRowInFlight. For z^2,
 //   z^3 and z^4 + c three at once through the lane's hand-written loop (RunThree,
 //   avx/PowerLoops.h), for the lambda map two (RunTwo); fewer as the row runs out (RunTwo, and
-//   a group left alone RunGroup).
+//   a group left alone RunOne).
 // Every loop makes at most kStepsBetweenStopChecks steps between two looks at the stop flag.
 namespace ZORB_KERNEL_NAMESPACE {
 
@@ -58,16 +58,14 @@ struct BandContext {
     Lane juliaYMax;
 };
 
-// Starts a group's orbit at columns j, j+1, ... of row y, and settles it by the known-inside
-// test or asks for its limit; false when there is nothing to iterate. In Julia mode the power
-// formulas start z at the pixel; lambda and exp(z) start z at c in both modes (their InitZ), so
-// in Julia mode they start every pixel at the constant.
+// The orbit of the group at columns j, j+1, ... of row y. In Julia mode the power formulas start
+// z at the pixel; lambda and exp(z) start z at c in both modes (their InitZ), so in Julia mode
+// they start every pixel at the constant.
 template <class Formula, class Lane>
-ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, EscapeGroup<Formula, Lane>& group, int32_t j,
-                                   int32_t y, const Lane& column, const Lane& row)
+ZORB_KERNEL_INLINE void StartOrbit(const BandContext<Formula, Lane>& context, OrbitState<Lane>& orbit, int32_t j, int32_t y,
+                                   const Lane& column, const Lane& row)
 {
     using E = typename Lane::Element;
-    OrbitState<Lane>& orbit = group.orbit;
     if (context.julia) {
         orbit.cRe = Lane(static_cast<E>(context.client->GetJuliaRe()));
         orbit.cIm = Lane(static_cast<E>(context.client->GetJuliaIm()));
@@ -78,6 +76,15 @@ ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, Es
         orbit.cIm = row;
     }
     context.formula.InitZ(orbit);
+}
+
+// Starts a group's orbit and settles it by the known-inside test or asks for its limit; false
+// when there is nothing to iterate.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool BeginGroup(const BandContext<Formula, Lane>& context, EscapeGroup<Formula, Lane>& group, int32_t j,
+                                   int32_t y, const Lane& column, const Lane& row)
+{
+    StartOrbit(context, group.orbit, j, y, column, row);
     return group.Begin(context.formula, context.julia, context.client);
 }
 
@@ -146,6 +153,37 @@ ZORB_KERNEL_INLINE bool RenderRowGroupByGroup(const BandContext<Formula, Lane>& 
 constexpr int32_t kReportWindow = 512;
 static_assert((kReportWindow & (kReportWindow - 1)) == 0, "slots by column modulo the window");
 
+// Begins the group at columns j, j+1, ... of row y: into place p when it needs iterating (true),
+// otherwise settled at its start into its report slot (false). The same client calls as
+// BeginGroup, and only what a run reads is written.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool BeginPlace(const BandContext<Formula, Lane>& context, Places<Lane>& places, int p, int32_t n,
+                                   int32_t j, int32_t y, const Lane& column, const Lane& row, GroupResult<Lane>& slot)
+{
+    using E = typename Lane::Element;
+    using Count = typename Lane::Count;
+    OrbitState<Lane> orbit;
+    StartOrbit(context, orbit, j, y, column, row);
+    // The shortcut assumes z starts at 0 with c the pixel: set mode only.
+    if (!context.julia && context.formula.IsKnownInside(orbit)) {
+        slot.knownInside = true;
+        return false;
+    }
+    const Count limit = CapIterationLimit<Count>(context.client->GetMaxIterations());
+    if (limit == 0) {
+        // Nothing to iterate: no count and no last value.
+        slot.knownInside = false;
+        slot.limit = 0;
+        for (int k = 0; k < Lane::kWidth; ++k) {
+            slot.counts[k] = 0;
+            slot.last[k] = E(0);
+        }
+        return false;
+    }
+    StartPlace(places, p, n, orbit, limit);
+    return true;
+}
+
 #define ZORB_KERNEL_INLINE_LAMBDA __attribute__((always_inline))
 
 // One row with two or three of its groups in flight: three where the lane runs the formula's
@@ -159,22 +197,20 @@ ZORB_KERNEL_INLINE bool RenderRowInFlight(const BandContext<Formula, Lane>& cont
 {
     constexpr int kWidth = Lane::kWidth;
     constexpr bool kThree = HasPowerLoop<Formula, Lane>::value;
-    using Group = EscapeGroup<Formula, Lane>;
+    constexpr int kPlaceCount = kThree ? 3 : 2;
+    static_assert(kPlaceCount <= kMostPlaces, "the block holds every place");
     const int32_t colStart = context.band->colStart;
     const int32_t colEnd = context.band->colEnd;
     const int32_t groupsPerRow = colEnd > colStart ? (colEnd - colStart + kWidth - 1) / kWidth : 0;
     int32_t next = 0;
     int32_t reported = 0;
+    Places<Lane> places;
     // The row's bookkeeping stays in lambdas over its locals: as functions over a struct of the
     // row's state, the 16000 x 16000 render at 50 iterations, whose runs are a few steps long,
     // took 5 to 10% longer.
     //
-    // Records a finished group and reports the row's groups that are ready, in order; false
-    // once the render has been stopped.
-    auto finish = [&](const Group& group, int32_t n) ZORB_KERNEL_INLINE_LAMBDA {
-        GroupResult<Lane>& result = window[n & (kReportWindow - 1)];
-        group.Save(result);
-        result.done = true;
+    // Reports the row's groups that are ready, in order; false once the render has been stopped.
+    auto reportReady = [&]() ZORB_KERNEL_INLINE_LAMBDA {
         while (reported < next && window[reported & (kReportWindow - 1)].done) {
             if (!ReportGroup(context, window[reported & (kReportWindow - 1)], colStart + reported * kWidth, y)) {
                 return false;
@@ -183,77 +219,81 @@ ZORB_KERNEL_INLINE bool RenderRowInFlight(const BandContext<Formula, Lane>& cont
         }
         return Lane::IsRenderRunning();
     };
-    // Puts the row's next group that needs iterating in the place, while the window has room;
+    // Puts the row's next group that needs iterating in place p, while the window has room;
     // groups settled at their start are finished on the way. False once the render has been
     // stopped.
-    auto refill = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
-        active = false;
+    auto refill = [&](int p) ZORB_KERNEL_INLINE_LAMBDA {
+        places.steps[p].active = false;
         while (next < groupsPerRow && next - reported < kReportWindow) {
-            n = next++;
-            window[n & (kReportWindow - 1)].done = false;
-            group.Reset();
-            const bool running = BeginGroup(context, group, colStart + n * kWidth, y, column, row);
+            const int32_t n = next++;
+            GroupResult<Lane>& slot = window[n & (kReportWindow - 1)];
+            const bool running = BeginPlace(context, places, p, n, colStart + n * kWidth, y, column, row, slot);
             column += context.groupStep;
+            slot.done = !running;
             if (running) {
-                active = true;
                 return true;
             }
-            if (!finish(group, n)) {
+            if (!reportReady()) {
                 return false;
             }
         }
         return true;
     };
-    // After a run: a finished group is reported and its place refilled, and a place left idle
-    // while the window was full takes the next group once there is room.
-    auto settle = [&](Group& group, int32_t& n, bool& active) ZORB_KERNEL_INLINE_LAMBDA {
-        if (!active) {
-            return next >= groupsPerRow || refill(group, n, active);
-        }
-        if (!group.Settle()) {
+    // After a run: a finished group is reported and its place refilled, a group at the end of
+    // its stretch goes on to the next, and a place left idle while the window was full takes
+    // the next group once there is room.
+    auto settle = [&](int p) ZORB_KERNEL_INLINE_LAMBDA {
+        const PlaceSteps<Lane>& steps = places.steps[p];
+        if (steps.active) {
+            if (!steps.escaped && steps.steps < steps.limit) {
+                return steps.steps < steps.stretchEnd || NextStretch(places, p);
+            }
+            GroupResult<Lane>& slot = window[steps.group & (kReportWindow - 1)];
+            SaveResult(places, p, slot);
+            slot.done = true;
+            if (!reportReady()) {
+                return false;
+            }
+        } else if (next >= groupsPerRow) {
             return true;
         }
-        return !group.stopped && finish(group, n) && refill(group, n, active);
+        return refill(p);
     };
 
-    Group a, b, c;
-    int32_t na = 0, nb = 0, nc = 0;
-    bool aActive = false, bActive = false, cActive = false;
-    if (!refill(a, na, aActive) || !refill(b, nb, bActive) || (kThree && !refill(c, nc, cActive))) {
-        return false;
+    for (int p = 0; p < kPlaceCount; ++p) {
+        if (!refill(p)) {
+            return false;
+        }
     }
     for (;;) {
         // The places in use come first, so that fewer groups run in the first places.
-        if (!aActive && cActive) {
-            std::swap(a, c);
-            std::swap(na, nc);
-            std::swap(aActive, cActive);
+        const auto active = [&](int p) ZORB_KERNEL_INLINE_LAMBDA { return p < kPlaceCount && places.steps[p].active; };
+        if (!active(0) && active(2)) {
+            SwapPlaces(places, 0, 2);
         }
-        if (!aActive && bActive) {
-            std::swap(a, b);
-            std::swap(na, nb);
-            std::swap(aActive, bActive);
+        if (!active(0) && active(1)) {
+            SwapPlaces(places, 0, 1);
         }
-        if (!bActive && cActive) {
-            std::swap(b, c);
-            std::swap(nb, nc);
-            std::swap(bActive, cActive);
+        if (!active(1) && active(2)) {
+            SwapPlaces(places, 1, 2);
         }
         // One run, until one of the groups escapes, reaches its limit or the end of its
-        // stretch; a group alone runs to its end.
-        if (cActive) {
+        // stretch.
+        if (active(2)) {
             if constexpr (kThree) {
-                RunThree(context.formula, a, b, c);
+                RunThree(context.formula, places);
             }
-        } else if (bActive) {
-            RunTwo(context.formula, a, b);
-        } else if (aActive) {
-            RunGroup(context.formula, a, true);
+        } else if (active(1)) {
+            RunTwo(context.formula, places);
+        } else if (active(0)) {
+            RunOne(context.formula, places);
         } else {
             return true;
         }
-        if (!settle(a, na, aActive) || !settle(b, nb, bActive) || (kThree && !settle(c, nc, cActive))) {
-            return false;
+        for (int p = 0; p < kPlaceCount; ++p) {
+            if (!settle(p)) {
+                return false;
+            }
         }
     }
 }
