@@ -317,9 +317,40 @@ ZORB_KERNEL_INLINE void RunGroup(const Formula& formula, EscapeGroup<Formula, La
     } while (!group.Finished());
 }
 
-// Two groups side by side: their dependency chains interleave, which hides the latency of the
-// formula step that otherwise bounds the loop. Both have made the same number of steps while
-// they run together, so they share one step counter. Each group stops at its own end.
+// Where a run of two groups side by side ended: the steps both made, and whether each was still
+// inside at its last test. When a test failed, the groups that passed theirs made one step more.
+template <class Count>
+struct PairEnd {
+    Count steps;
+    bool aInside;
+    bool bInside;
+
+    Count StepsOf(bool inside) const { return static_cast<Count>(steps + (inside && !(aInside && bInside))); }
+};
+
+// Two groups side by side from `steps` until one's test fails or the steps reach `end`: their
+// dependency chains interleave, which hides the latency of the formula step that otherwise
+// bounds the loop. Both make the same number of steps while they run together, so they share one
+// step counter. A group whose test fails is finished; the step it still makes is never looked at.
+template <class Formula, class Group, class Count>
+ZORB_KERNEL_INLINE PairEnd<Count> RunPairSteps(const Formula& formula, Group& a, Group& b, Count steps, Count end)
+{
+    for (;;) {
+        const bool aInside = a.Test();
+        a.Iterate(formula);
+        const bool bInside = b.Test();
+        b.Iterate(formula);
+        if (!(aInside & bInside)) {
+            return {steps, aInside, bInside};
+        }
+        if (++steps == end) {
+            return {steps, true, true};
+        }
+    }
+}
+
+// Two groups of a row taken group by group, side by side while both run, then each alone to its
+// own end.
 template <class Formula, class Lane>
 ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula, Lane>& a, bool aRunning,
                                      EscapeGroup<Formula, Lane>& b, bool bRunning)
@@ -328,25 +359,10 @@ ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula
     a.Renew();
     b.Renew();
     if (aRunning && bRunning) {
-        Count steps = a.steps;
         const Count end = a.stretchEnd < b.stretchEnd ? a.stretchEnd : b.stretchEnd;
-        for (;;) {
-            // A group whose test fails is finished; the step it still makes is never looked at.
-            const bool aInside = a.Test();
-            a.Iterate(formula);
-            const bool bInside = b.Test();
-            b.Iterate(formula);
-            if (!(aInside & bInside)) {
-                a.steps = steps + aInside;
-                b.steps = steps + bInside;
-                break;
-            }
-            if (++steps == end) {
-                a.steps = steps;
-                b.steps = steps;
-                break;
-            }
-        }
+        const PairEnd<Count> run = RunPairSteps(formula, a, b, a.steps, end);
+        a.steps = run.StepsOf(run.aInside);
+        b.steps = run.StepsOf(run.bInside);
         aRunning = false;
         bRunning = false;
     }
@@ -537,24 +553,9 @@ ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, Places<Lane>& places)
     GroupInFlight<Formula, Lane> b(places, 1);
     Count end = StepsLeftInStretch(places, 0);
     end = StepsLeftInStretch(places, 1) < end ? StepsLeftInStretch(places, 1) : end;
-    Count steps = 0;
-    for (;;) {
-        // A group whose test fails is finished; the step it still makes is never looked at.
-        const bool aInside = a.Test();
-        a.Iterate(formula);
-        const bool bInside = b.Test();
-        b.Iterate(formula);
-        if (!(aInside & bInside)) {
-            a.GiveBack(places, 0, steps + aInside, aInside);
-            b.GiveBack(places, 1, steps + bInside, bInside);
-            return;
-        }
-        if (++steps == end) {
-            a.GiveBack(places, 0, steps, true);
-            b.GiveBack(places, 1, steps, true);
-            return;
-        }
-    }
+    const PairEnd<Count> run = RunPairSteps(formula, a, b, Count(0), end);
+    a.GiveBack(places, 0, run.StepsOf(run.aInside), run.aInside);
+    b.GiveBack(places, 1, run.StepsOf(run.bInside), run.bInside);
 }
 
 // The groups of all three places: the formula step's latency is then hidden where two groups
