@@ -131,7 +131,6 @@ public:
         Lane::TallyAddTo(tally_, totals_);
     }
     ZORB_KERNEL_INLINE void Renew() { ZORB_KERNEL_NAMESPACE::Renew(tally_); }
-    ZORB_KERNEL_INLINE Lane& Tally() { return tally_; }
     ZORB_KERNEL_INLINE void Store(Count* out) const
     {
         Lane::TallyStore(tally_, out);
