@@ -29,6 +29,21 @@ Count CapIterationLimit(uint64_t limit)
     return static_cast<Count>(limit > kMax ? kMax : limit);
 }
 
+// Whether a group needs no iterating because the formula knows every pixel of it lies inside.
+// The shortcut assumes z starts at 0 with c the pixel: set mode only.
+template <class Formula, class Lane>
+ZORB_KERNEL_INLINE bool IsKnownInsideAtStart(const Formula& formula, bool julia, const OrbitState<Lane>& orbit)
+{
+    return !julia && formula.IsKnownInside(orbit);
+}
+
+// The limit a group that needs iterating runs to, asked once per group.
+template <class Count>
+ZORB_KERNEL_INLINE Count GroupLimit(IRenderCallbackInterface* client)
+{
+    return CapIterationLimit<Count>(client->GetMaxIterations());
+}
+
 template <class Lane, class = void>
 struct CanRenew : std::false_type {};
 template <class Lane>
@@ -218,12 +233,11 @@ struct EscapeGroup {
     // False when there is nothing to iterate.
     ZORB_KERNEL_INLINE bool Begin(const Formula& formula, bool julia, IRenderCallbackInterface* client)
     {
-        // The shortcut assumes z starts at 0 with c the pixel: set mode only.
-        knownInside = !julia && formula.IsKnownInside(orbit);
+        knownInside = IsKnownInsideAtStart(formula, julia, orbit);
         if (knownInside) {
             return false;
         }
-        limit = CapIterationLimit<Count>(client->GetMaxIterations());
+        limit = GroupLimit<Count>(client);
         stretchEnd = StretchEnd();
         return limit != 0;
     }

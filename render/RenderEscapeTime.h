@@ -164,12 +164,11 @@ ZORB_KERNEL_INLINE bool BeginPlace(const BandContext<Formula, Lane>& context, Pl
     using Count = typename Lane::Count;
     OrbitState<Lane> orbit;
     StartOrbit(context, orbit, j, y, column, row);
-    // The shortcut assumes z starts at 0 with c the pixel: set mode only.
-    if (!context.julia && context.formula.IsKnownInside(orbit)) {
+    if (IsKnownInsideAtStart(context.formula, context.julia, orbit)) {
         slot.knownInside = true;
         return false;
     }
-    const Count limit = CapIterationLimit<Count>(context.client->GetMaxIterations());
+    const Count limit = GroupLimit<Count>(context.client);
     if (limit == 0) {
         // Nothing to iterate: no count and no last value.
         slot.knownInside = false;
