@@ -575,8 +575,7 @@ ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, Places<Lane>& places)
 // leave the processor idle. Only where the lane runs the formula's steps from its own code:
 // three groups' orbits and tallies fill nine of the sixteen registers, and the compiler's own
 // allocation spills the tallies, which puts a store and a reload on their chain. The loop reads
-// the points from the block at every step, so that they take no register, and writes the last
-// values straight into it with masked stores.
+// the points from the block at every step, so that they take no register.
 template <class Formula, class Lane>
 ZORB_KERNEL_INLINE void RunThree(const Formula&, Places<Lane>& places)
 {

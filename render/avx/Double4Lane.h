@@ -65,32 +65,31 @@ public:
     }
     static bool AllLanesSet(Double4Lane mask) { return _mm256_movemask_pd(mask.value_) == 0xF; }
 
-    // Previous mask and count in one register, as for Float8Lane: between 2^53 and 2^54 a
-    // double holds the even whole numbers exactly and its exponent bits include those of 2.0.
-    // The counts leave through a 32-bit conversion, so a stretch stays well below 2^31 steps.
-    static constexpr double kTallyBase = 9007199254740992.0;
+    // Previous mask and count in one register, as for Float8Lane. The counts leave through a
+    // 32-bit conversion, so a stretch stays well below 2^31 steps.
     static constexpr uint64_t kTallyStepsPerChunk = uint64_t(1) << 30;
-    static Double4Lane TallyStart() { return Double4Lane(-kTallyBase); }
+    static Double4Lane TallyStart() { return Double4Lane(-0.0); }
     // Counts the lanes with sizeSq below the escape bound 4.0 and makes them the previous mask;
     // true if any lane is below. The constants are read from memory so that they do not take
     // registers from the loop state.
     static bool TallyInside(Double4Lane sizeSq, Double4Lane& tally)
     {
+        __m256d bumped;
         bool any;
         __asm__("vcmppd $0x11, %[bound], %[mask], %[mask]\n\t"
+                "vorpd %[sign], %[tally], %[bumped]\n\t"
+                "vsubpd %[one], %[bumped], %[bumped]\n\t"
                 "vandpd %[abs], %[tally], %[tally]\n\t"
-                "vandpd %[step], %[mask], %[mask]\n\t"
-                "vsubpd %[mask], %[tally], %[tally]\n\t"
-                "vorpd %[mask], %[tally], %[tally]\n\t"
+                "vblendvpd %[mask], %[bumped], %[tally], %[tally]\n\t"
                 "vtestpd %[mask], %[mask]"
-                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), "=@ccnz"(any)
-                : [bound] "m"(kTallyConstants.bound), [step] "m"(kTallyConstants.step), [abs] "m"(kTallyConstants.abs));
+                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), [bumped] "=&x"(bumped), "=@ccnz"(any)
+                : [bound] "m"(kTallyConstants.bound), [sign] "m"(kTallyConstants.sign), [one] "m"(kTallyConstants.one),
+                  [abs] "m"(kTallyConstants.abs));
         return any;
     }
     static void TallyStore(Double4Lane tally, Count* out)
     {
-        const __m256d twice = _mm256_sub_pd(_mm256_and_pd(tally.value_, AbsMask()), _mm256_set1_pd(kTallyBase));
-        const __m128i counts = _mm256_cvttpd_epi32(_mm256_mul_pd(twice, _mm256_set1_pd(0.5)));
+        const __m128i counts = _mm256_cvttpd_epi32(_mm256_and_pd(tally.value_, AbsMask()));
         const __m128i zero = _mm_setzero_si128();
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi32(counts, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2), _mm_unpackhi_epi32(counts, zero));
@@ -102,7 +101,7 @@ public:
         for (int k = 0; k < kWidth; ++k) {
             totals[k] += counts[k];
         }
-        tally.value_ = _mm256_or_pd(_mm256_and_pd(tally.value_, _mm256_set1_pd(-0.0)), _mm256_set1_pd(kTallyBase));
+        tally.value_ = _mm256_and_pd(tally.value_, _mm256_set1_pd(-0.0));
     }
     void Sqrt() { value_ = _mm256_sqrt_pd(value_); }
 
@@ -121,7 +120,7 @@ private:
     struct TallyConstants {
         alignas(32) double bound[kWidth];
         alignas(32) double sign[kWidth];
-        alignas(32) double step[kWidth];
+        alignas(32) double one[kWidth];
         alignas(32) uint64_t abs[kWidth];
     };
     // The tally's constants followed by the factors of the z^4 step, for the three-group loops.
@@ -133,7 +132,7 @@ private:
     static constexpr TallyConstants kTallyConstants = {
         {4.0, 4.0, 4.0, 4.0},
         {-0.0, -0.0, -0.0, -0.0},
-        {-2.0, -2.0, -2.0, -2.0},
+        {1.0, 1.0, 1.0, 1.0},
         {0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF, 0x7FFFFFFFFFFFFFFF},
     };
     static constexpr LoopConstants kLoopConstants = {kTallyConstants, {4.0, 4.0, 4.0, 4.0}, {6.0, 6.0, 6.0, 6.0}};

@@ -69,34 +69,32 @@ public:
 
     // The escape loop's previous mask and count in one register, so that two groups' loop state
     // fits the sixteen vector registers: the sign bit is the mask of the previous test, the
-    // magnitude kTallyBase plus twice the number of tests at which the lane was inside. Between
-    // 2^24 and 2^25 a float holds the even whole numbers exactly and its exponent bits include
-    // those of 2.0, so one value, the mask and -2.0, both adds a test to the magnitude and, OR-ed
-    // in, sets the sign without touching the magnitude: four operations a test. The loop moves
-    // the count to integer counters at least every kTallyStepsPerChunk steps.
-    static constexpr float kTallyBase = 16777216.0f;
-    static constexpr uint64_t kTallyStepsPerChunk = uint64_t(1) << 22;
-    static Float8Lane TallyStart() { return Float8Lane(-kTallyBase); }
+    // magnitude the number of tests at which the lane was inside. A float holds whole numbers
+    // exactly up to 2^24, so the loop moves the count to integer counters at least every
+    // kTallyStepsPerChunk steps.
+    static constexpr uint64_t kTallyStepsPerChunk = uint64_t(1) << 23;
+    static Float8Lane TallyStart() { return Float8Lane(-0.0f); }
     // Counts the lanes with sizeSq below the escape bound 4.0 and makes them the previous mask;
     // true if any lane is below. The constants are read from memory so that they do not take
     // registers from the loop state.
     static bool TallyInside(Float8Lane sizeSq, Float8Lane& tally)
     {
+        __m256 bumped;
         bool any;
         __asm__("vcmpps $0x11, %[bound], %[mask], %[mask]\n\t"
+                "vorps %[sign], %[tally], %[bumped]\n\t"
+                "vsubps %[one], %[bumped], %[bumped]\n\t"
                 "vandps %[abs], %[tally], %[tally]\n\t"
-                "vandps %[step], %[mask], %[mask]\n\t"
-                "vsubps %[mask], %[tally], %[tally]\n\t"
-                "vorps %[mask], %[tally], %[tally]\n\t"
+                "vblendvps %[mask], %[bumped], %[tally], %[tally]\n\t"
                 "vtestps %[mask], %[mask]"
-                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), "=@ccnz"(any)
-                : [bound] "m"(kTallyConstants.bound), [step] "m"(kTallyConstants.step), [abs] "m"(kTallyConstants.abs));
+                : [tally] "+x"(tally.value_), [mask] "+x"(sizeSq.value_), [bumped] "=&x"(bumped), "=@ccnz"(any)
+                : [bound] "m"(kTallyConstants.bound), [sign] "m"(kTallyConstants.sign), [one] "m"(kTallyConstants.one),
+                  [abs] "m"(kTallyConstants.abs));
         return any;
     }
     static void TallyStore(Float8Lane tally, Count* out)
     {
-        const __m256 twice = _mm256_sub_ps(_mm256_and_ps(tally.value_, AbsMask()), _mm256_set1_ps(kTallyBase));
-        const __m256i counts = _mm256_cvttps_epi32(_mm256_mul_ps(twice, _mm256_set1_ps(0.5f)));
+        const __m256i counts = _mm256_cvttps_epi32(_mm256_and_ps(tally.value_, AbsMask()));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), counts);
     }
     static void TallyAddTo(Float8Lane& tally, Count* totals)
@@ -106,7 +104,7 @@ public:
         for (int k = 0; k < kWidth; ++k) {
             totals[k] += counts[k];
         }
-        tally.value_ = _mm256_or_ps(_mm256_and_ps(tally.value_, _mm256_set1_ps(-0.0f)), _mm256_set1_ps(kTallyBase));
+        tally.value_ = _mm256_and_ps(tally.value_, _mm256_set1_ps(-0.0f));
     }
     void Sqrt() { value_ = _mm256_sqrt_ps(value_); }
 
@@ -125,7 +123,7 @@ private:
     struct TallyConstants {
         alignas(32) float bound[kWidth];
         alignas(32) float sign[kWidth];
-        alignas(32) float step[kWidth];
+        alignas(32) float one[kWidth];
         alignas(32) uint32_t abs[kWidth];
     };
     // The tally's constants followed by the factors of the z^4 step, for the three-group loops.
@@ -137,7 +135,7 @@ private:
     static constexpr TallyConstants kTallyConstants = {
         {4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f},
         {-0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f, -0.0f},
-        {-2.0f, -2.0f, -2.0f, -2.0f, -2.0f, -2.0f, -2.0f, -2.0f},
+        {1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f},
         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF},
     };
     static constexpr LoopConstants kLoopConstants = {kTallyConstants, {4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f, 4.0f}, {6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f, 6.0f}};

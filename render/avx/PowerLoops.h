@@ -5,26 +5,29 @@
 // The loops of z^2 + c, z^3 + c and z^4 + c for three groups, written out for the 256-bit lanes:
 // the escape test of EscapeGroup.h (SizeSquared, TallyTest) and the steps of Power2Formula,
 // Power3Formula and Power4Formula (FormulaPolicies.h), which stay the reference.
-// Three groups' orbits and tallies take nine registers and the step's values four: the
-// compiler's own allocation spills the tallies and puts a store and a reload on their chain. The
-// last values stay in the held groups, written with a masked store where the previous test was
-// inside: the store costs less than the blend of a register, and keeps three registers free.
-// Each line does what the lane operations of one group's Test and Iterate do, with their operand
-// order (a op b is "vop b, a"), so every value rounds alike; a product by two is the sum of the
-// value with itself, which rounds alike too.
+// Three groups' orbits, tallies and last values take twelve registers and leave four for the
+// step's values: the compiler's own allocation spills the tallies and puts a store and a reload
+// on their chain. Each line does what the lane operations of one group's Test and Iterate do,
+// with their operand order (a op b is "vop b, a"), so every value rounds alike; a product by
+// two is the sum of the value with itself, which rounds alike too.
 //
-// S is the instruction suffix ("ps" or "pd"). X, Y, TALLY name the group's registers and LAST its
-// last values in memory; C is its points' offset in the points block; EXIT the label taken when
-// its test fails. The constants block is the lane's kLoopConstants: bound, sign mask, the tally's
-// step (-2.0), magnitude mask, four and six, 32 bytes each, at the offsets below; each lane checks
-// its block against them.
+// Every instruction here is at most three micro-operations on the processors these builds meet
+// (the blends: one on some, three on others). Masked stores (vmaskmov) are not: some processors
+// run a 256-bit masked store as microcode, dozens of micro-operations, and one such store a step
+// cost more than the whole step there. The loops are the ones that model best on both processor
+// families; check a change with scripts/model-loops.sh on every model it prints.
+//
+// S is the instruction suffix ("ps" or "pd"). X, Y, LAST, TALLY name the group's operands; C is
+// its points' offset in the points block; EXIT the label taken when its test fails. The
+// constants block is the lane's kLoopConstants: bound, sign mask, one, magnitude mask, four and
+// six, 32 bytes each, at the offsets below; each lane checks its block against them.
 
 #define ZORB_LOOP_STR2(x) #x
 #define ZORB_LOOP_STR(x) ZORB_LOOP_STR2(x)
 // Byte offsets in the constants block.
 #define ZORB_LOOP_BOUND 0
 #define ZORB_LOOP_SIGN 32
-#define ZORB_LOOP_STEP 64
+#define ZORB_LOOP_ONE 64
 #define ZORB_LOOP_MAGNITUDE 96
 #define ZORB_LOOP_FOUR 128
 #define ZORB_LOOP_SIX 160
@@ -47,12 +50,12 @@
     "vmul" S " %[" X "], %[" X "], %%ymm12\n\t"                                                      \
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
-    "vmaskmov" S " %%ymm14, %[" TALLY "], %[" LAST "]\n\t"                                          \
+    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
     "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
+    "vor" S " " ZORB_LOOP_AT(ZORB_LOOP_SIGN, "constants") ", %[" TALLY "], %%ymm15\n\t"              \
+    "vsub" S " " ZORB_LOOP_AT(ZORB_LOOP_ONE, "constants") ", %%ymm15, %%ymm15\n\t"                   \
     "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_MAGNITUDE, "constants") ", %[" TALLY "], %[" TALLY "]\n\t"   \
-    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
-    "vsub" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                              \
-    "vor" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                               \
+    "vblendv" S " %%ymm14, %%ymm15, %[" TALLY "], %[" TALLY "]\n\t"                                  \
     "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
     "jz " EXIT "\n\t"
 
@@ -62,12 +65,12 @@
     "vmul" S " %[" Y "], %[" Y "], %%ymm13\n\t"                                                      \
     "vadd" S " %%ymm13, %%ymm12, %%ymm14\n\t"                                                        \
     "vsub" S " %%ymm13, %%ymm12, %%ymm12\n\t"                                                        \
-    "vmaskmov" S " %%ymm14, %[" TALLY "], %[" LAST "]\n\t"                                          \
+    "vblendv" S " %[" TALLY "], %%ymm14, %[" LAST "], %[" LAST "]\n\t"                               \
     "vcmp" S " $0x11, " ZORB_LOOP_AT(ZORB_LOOP_BOUND, "constants") ", %%ymm14, %%ymm14\n\t"          \
+    "vor" S " %%ymm15, %[" TALLY "], %%ymm13\n\t"                                                    \
+    "vsub" S " " ZORB_LOOP_AT(ZORB_LOOP_ONE, "constants") ", %%ymm13, %%ymm13\n\t"                   \
     "vandn" S " %[" TALLY "], %%ymm15, %[" TALLY "]\n\t"                                             \
-    "vand" S " " ZORB_LOOP_AT(ZORB_LOOP_STEP, "constants") ", %%ymm14, %%ymm14\n\t"                  \
-    "vsub" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                              \
-    "vor" S " %%ymm14, %[" TALLY "], %[" TALLY "]\n\t"                                               \
+    "vblendv" S " %%ymm14, %%ymm13, %[" TALLY "], %[" TALLY "]\n\t"                                  \
     "vtest" S " %%ymm14, %%ymm14\n\t"                                                                \
     "jz " EXIT "\n\t"                                                                                \
     "vadd" S " %[" X "], %[" X "], %%ymm13\n\t"                                                      \
@@ -132,10 +135,10 @@
             "4:\n\t"                                                                                 \
             "mov $2, %k[which]\n"                                                                    \
             "5:"                                                                                     \
-            : [xa] "+x"(xa.value_), [ya] "+x"(ya.value_), [lasta] "+m"(lasta.value_),                \
+            : [xa] "+x"(xa.value_), [ya] "+x"(ya.value_), [lasta] "+x"(lasta.value_),                \
               [tallya] "+x"(tallya.value_), [xb] "+x"(xb.value_), [yb] "+x"(yb.value_),              \
-              [lastb] "+m"(lastb.value_), [tallyb] "+x"(tallyb.value_), [xc] "+x"(xc.value_),        \
-              [yc] "+x"(yc.value_), [lastc] "+m"(lastc.value_), [tallyc] "+x"(tallyc.value_),        \
+              [lastb] "+x"(lastb.value_), [tallyb] "+x"(tallyb.value_), [xc] "+x"(xc.value_),        \
+              [yc] "+x"(yc.value_), [lastc] "+x"(lastc.value_), [tallyc] "+x"(tallyc.value_),        \
               [made] "=&r"(made), [which] "=&r"(which)                                               \
             : [points] "r"(points), [constants] "r"(&kLoopConstants), [end] "r"(end),                \
               "m"(*(const LANE(*)[6])points)                                                         \
@@ -152,7 +155,7 @@
         static_assert(kPower >= 2 && kPower <= 4, "z^2, z^3 and z^4 only");                          \
         static_assert(offsetof(LoopConstants, tally.bound) == ZORB_LOOP_BOUND &&                     \
                           offsetof(LoopConstants, tally.sign) == ZORB_LOOP_SIGN &&                   \
-                          offsetof(LoopConstants, tally.step) == ZORB_LOOP_STEP &&                     \
+                          offsetof(LoopConstants, tally.one) == ZORB_LOOP_ONE &&                     \
                           offsetof(LoopConstants, tally.abs) == ZORB_LOOP_MAGNITUDE &&               \
                           offsetof(LoopConstants, four) == ZORB_LOOP_FOUR &&                         \
                           offsetof(LoopConstants, six) == ZORB_LOOP_SIX,                             \
