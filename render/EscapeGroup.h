@@ -330,23 +330,17 @@ ZORB_KERNEL_INLINE void RunGroup(const Formula& formula, EscapeGroup<Formula, La
     } while (!group.Finished());
 }
 
-// Where a run of two groups side by side ended: the steps both made, and whether each was still
-// inside at its last test. When a test failed, the groups that passed theirs made one step more.
-template <class Count>
-struct PairEnd {
-    Count steps;
-    bool aInside;
-    bool bInside;
-
-    Count StepsOf(bool inside) const { return static_cast<Count>(steps + (inside && !(aInside && bInside))); }
-};
-
 // Two groups side by side from `steps` until one's test fails or the steps reach `end`: their
 // dependency chains interleave, which hides the latency of the formula step that otherwise
 // bounds the loop. Both make the same number of steps while they run together, so they share one
 // step counter. A group whose test fails is finished; the step it still makes is never looked at.
-template <class Formula, class Group, class Count>
-ZORB_KERNEL_INLINE PairEnd<Count> RunPairSteps(const Formula& formula, Group& a, Group& b, Count steps, Count end)
+// `settle(aSteps, aInside, bSteps, bInside)` is given each group's steps and whether it was still
+// inside at its last test: when a test failed, the groups that passed theirs made one step more.
+// It is called on each way out of the loop rather than after it: with the loop's results carried
+// out in a record, the compiler copies the groups' registers about at every step.
+template <class Formula, class Group, class Count, class Settle>
+ZORB_KERNEL_INLINE void RunPairSteps(const Formula& formula, Group& a, Group& b, Count steps, Count end,
+                                     const Settle& settle)
 {
     for (;;) {
         const bool aInside = a.Test();
@@ -354,10 +348,12 @@ ZORB_KERNEL_INLINE PairEnd<Count> RunPairSteps(const Formula& formula, Group& a,
         const bool bInside = b.Test();
         b.Iterate(formula);
         if (!(aInside & bInside)) {
-            return {steps, aInside, bInside};
+            settle(static_cast<Count>(steps + aInside), aInside, static_cast<Count>(steps + bInside), bInside);
+            return;
         }
         if (++steps == end) {
-            return {steps, true, true};
+            settle(steps, true, steps, true);
+            return;
         }
     }
 }
@@ -373,9 +369,10 @@ ZORB_KERNEL_INLINE void RunGroupPair(const Formula& formula, EscapeGroup<Formula
     b.Renew();
     if (aRunning && bRunning) {
         const Count end = a.stretchEnd < b.stretchEnd ? a.stretchEnd : b.stretchEnd;
-        const PairEnd<Count> run = RunPairSteps(formula, a, b, a.steps, end);
-        a.steps = run.StepsOf(run.aInside);
-        b.steps = run.StepsOf(run.bInside);
+        RunPairSteps(formula, a, b, a.steps, end, [&](Count aSteps, bool, Count bSteps, bool) {
+            a.steps = aSteps;
+            b.steps = bSteps;
+        });
         aRunning = false;
         bRunning = false;
     }
@@ -566,9 +563,10 @@ ZORB_KERNEL_INLINE void RunTwo(const Formula& formula, Places<Lane>& places)
     GroupInFlight<Formula, Lane> b(places, 1);
     Count end = StepsLeftInStretch(places, 0);
     end = StepsLeftInStretch(places, 1) < end ? StepsLeftInStretch(places, 1) : end;
-    const PairEnd<Count> run = RunPairSteps(formula, a, b, Count(0), end);
-    a.GiveBack(places, 0, run.StepsOf(run.aInside), run.aInside);
-    b.GiveBack(places, 1, run.StepsOf(run.bInside), run.bInside);
+    RunPairSteps(formula, a, b, Count(0), end, [&](Count aSteps, bool aInside, Count bSteps, bool bInside) {
+        a.GiveBack(places, 0, aSteps, aInside);
+        b.GiveBack(places, 1, bSteps, bInside);
+    });
 }
 
 // The groups of all three places: the formula step's latency is then hidden where two groups
