@@ -204,14 +204,16 @@ struct WriterCase
     bool acceptsMore;
 };
 
-// Nothing beyond the announced length reaches the file, not even the chunk that crosses it, and
-// without an announced length nothing does.
+// Nothing beyond the announced length reaches the file, though the part of a chunk within it
+// does, and without an announced length nothing does.
 TEST(FileWriterTest, ReceiveFileWriterWritesNothingBeyondTheAnnouncedLength)
 {
     const WriterCase cases[] = {
         {"exactly announced", true, 6, {"abc", "def"}, "abcdef", true},
         {"one byte more", true, 6, {"abc", "def", "g"}, "abcdef", false},
-        {"a chunk across the end", true, 4, {"abc", "def"}, "abc", false},
+        {"a chunk across the end", true, 4, {"abc", "def"}, "abcd", false},
+        {"one chunk past the end", true, 4, {"abcdef"}, "abcd", false},
+        {"a chunk after the end", true, 3, {"abc", "def"}, "abc", false},
         {"announced empty", true, 0, {"a"}, "", false},
         {"announced negative", true, -1, {"abc"}, "", false},
         {"nothing announced", false, 0, {"abc"}, "", false},

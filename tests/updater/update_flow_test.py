@@ -207,15 +207,15 @@ def check_requests(server, paths, agent):
         check(r["raw"] == expected_request(r["path"], agent), "request bytes differ: %r" % r["raw"])
 
 
-def case_update_accepted(flow, name, offered, field, source, exe_name, title, words, agent):
+def case_update_accepted(flow, name, offered, field, source, exe_name, title, words, agent, after=0):
     with TestHttpServer() as server:
         folder = flow.make_folder(name, source, exe_name, ini=flow.ini_for(server.port))
         minor_path, minor = flow.served_copy(folder, source, "minor")
         major_path, major = flow.served_copy(folder, source, "major")
         server.routes.update({
             "/version": {"body": "Other.exe=9.9,/x,/y %s=%s,/dl/minor,/dl/major Last.exe=0.1" % (exe_name, offered)},
-            "/dl/minor": {"file": minor_path},
-            "/dl/major": {"file": major_path},
+            "/dl/minor": {"file": minor_path, "after": after},
+            "/dl/major": {"file": major_path, "after": after},
         })
         program = os.path.join(folder, exe_name)
         with open(program, "rb") as f:
@@ -243,10 +243,11 @@ USER_WORDS = ["windowed", "Size=1", "Filename=Other.exe", "-CopyAndRun", 'say "h
               "*.exe", "extra=1"]
 
 
-def case_probe_update(flow, offered, field, words):
-    exe_name = "ProbeUpdate%s%d.exe" % (field.capitalize(), os.getpid())
+def case_probe_update(flow, offered, field, words, after=0):
+    """after: bytes the server sends behind the announced download, which are no part of it."""
+    exe_name = "ProbeUpdate%s%s%d.exe" % (field.capitalize(), "After" if after else "", os.getpid())
     server, folder, _ = case_update_accepted(flow, "accept-" + field, offered, field, flow.args.probe, exe_name,
-                                             PROBE_TITLE, words, exe_name[:-4])
+                                             PROBE_TITLE, words, exe_name[:-4], after)
     lines = flow.log_lines(folder)
     check(lines[0].startswith("start windowed "), "first start %r" % lines[0])
     original = lines[0][len("start "):]
@@ -409,6 +410,8 @@ def main():
     cases = [
         ("accept minor 1.6", lambda: case_probe_update(flow, "1.6", "minor", USER_WORDS)),
         ("accept major 2.0", lambda: case_probe_update(flow, "2.0", "major", ["windowed", "extra=1"])),
+        ("accept, 1 MB after the download",
+         lambda: case_probe_update(flow, "1.6", "minor", ["windowed", "extra=1"], after=1000000)),
         ("decline", lambda: case_probe_declined(flow)),
         ("download fails", lambda: case_probe_box(flow, "download-fails", True, {"status": 404},
                                                   "Couldn't get update", DOWNLOAD_FAILED_TEXT)),
