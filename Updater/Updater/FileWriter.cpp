@@ -1,5 +1,22 @@
 #include "FileWriter.h"
 
+#include <windows.h>
+
+namespace {
+
+// As the run time shares a file it opens for writing: readers and writers may come alongside.
+constexpr DWORD kShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// One WriteFile takes a 32-bit count.
+constexpr size_t kMaxWritePiece = 0x40000000;
+
+bool MarkForDeletion(HANDLE file, bool deleted)
+{
+    FILE_DISPOSITION_INFO disposition = {static_cast<BOOLEAN>(deleted ? TRUE : FALSE)};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+}
+
+} // namespace
+
 FileWriter::FileWriter() : file(nullptr), bytesWritten(0)
 {
 }
@@ -9,31 +26,64 @@ FileWriter::~FileWriter()
     Close();
 }
 
-bool FileWriter::Open(const std::string& name)
+bool FileWriter::Create(const std::string& name, unsigned long access)
 {
     Close();
-    if (fopen_s(&file, name.c_str(), "wb") != 0) {
-        file = nullptr;
+    HANDLE created = CreateFileA(name.c_str(), access, kShareMode, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    file = created != INVALID_HANDLE_VALUE ? created : nullptr;
+    return IsOpen();
+}
+
+bool FileWriter::Open(const std::string& name)
+{
+    return Create(name, GENERIC_WRITE);
+}
+
+bool FileWriter::OpenProvisional(const std::string& name)
+{
+    if (!Create(name, GENERIC_WRITE | DELETE)) {
+        return false;
     }
-    return file != nullptr;
+    if (!MarkForDeletion(file, true)) {
+        Close();
+        DeleteFileA(name.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool FileWriter::Keep()
+{
+    return IsOpen() && MarkForDeletion(file, false);
 }
 
 bool FileWriter::Close()
 {
-    if (file == nullptr) {
+    if (!IsOpen()) {
         return true;
     }
-    bool closed = fclose(file) == 0;
+    bool closed = CloseHandle(file) != FALSE;
     file = nullptr;
     return closed;
 }
 
 int64_t FileWriter::Write(const void* data, size_t length)
 {
-    if (file == nullptr) {
+    if (!IsOpen()) {
         return 0;
     }
-    int64_t written = static_cast<int64_t>(fwrite(data, 1, length, file));
+    const char* bytes = static_cast<const char*>(data);
+    int64_t written = 0;
+    while (length > 0) {
+        DWORD piece = static_cast<DWORD>(length < kMaxWritePiece ? length : kMaxWritePiece);
+        DWORD done = 0;
+        if (!WriteFile(file, bytes, piece, &done, NULL) || done == 0) {
+            break;
+        }
+        bytes += done;
+        length -= done;
+        written += done;
+    }
     bytesWritten += written;
     return written;
 }

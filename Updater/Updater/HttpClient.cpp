@@ -166,6 +166,8 @@ int HttpClient::Receive(SocketRecvCallback& callback)
     int status = -1;
     int64_t remaining = 0;
     bool headerSeen = false;
+    // A 200 with a length the header step could read: the reply ends there, whatever follows.
+    bool bounded = false;
     char area[kReceiveAreaSize + 1];
     for (;;) {
         // After the header step has closed the socket this fails and ends the loop.
@@ -194,15 +196,27 @@ int HttpClient::Receive(SocketRecvCallback& callback)
                 if (!callback.AcceptsMore()) {
                     return Refuse(callback);
                 }
+                // The header step closes the connection when it finds no length.
+                bounded = IsConnected();
             }
         }
         int64_t count = received - (body - area);
+        bool overrun = bounded && count > remaining;
+        if (overrun) {
+            count = remaining;
+        }
         callback.OnData(body, count);
         if (!callback.AcceptsMore()) {
             return Refuse(callback);
         }
         remaining -= count;
         if (remaining == 0) {
+            // Bytes past the body were read off the connection with it, so the next reply on it
+            // would not start at its first byte: the connection is not used again.
+            if (overrun) {
+                printf("Reply ran past its announced length");
+                Close();
+            }
             return status;
         }
     }

@@ -34,8 +34,9 @@ public:
 
     // Refuses, sending nothing, a path that IsSafeRequestPath rejects.
     bool SendGet(const std::string& path);
-    // The HTTP status, 200 on success, or -1. The connection stays open only after a body that
-    // ended by its Content-Length.
+    // The HTTP status, 200 on success, or -1. A body with a Content-Length ends there: bytes that
+    // follow it are no part of the reply and reach no callback. The connection stays open only
+    // after a body that ended by its Content-Length with nothing after it in the same receive.
     int Receive(SocketRecvCallback& callback);
     // The header step of Receive on a NUL-terminated first chunk: returns the status, sets
     // *body to the byte after the header end (null when it is missing) for a 200, and

@@ -11,10 +11,12 @@ void SocketRecvFileWriter::OnData(const char* data, int64_t length)
     if (length <= 0) {
         return;
     }
-    bool within = received <= Bound() && length <= Bound() - received;
+    // Only the part of a chunk within the announced length is this reply's: a chunk that runs
+    // past it still carries the body's last bytes.
+    int64_t room = received < Bound() ? Bound() - received : 0;
     received += length;
-    if (within) {
-        Write(data, static_cast<size_t>(length));
+    if (room > 0) {
+        Write(data, static_cast<size_t>(length < room ? length : room));
     }
 }
 

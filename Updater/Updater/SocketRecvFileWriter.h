@@ -11,9 +11,9 @@ public:
 
     // A negative length is taken as 0: no body is expected, so none is written.
     void OnContentLength(int64_t contentLength) override;
-    // Writes only bytes within the announced length. A chunk that would cross it is not written
-    // at all, nor is anything before a length was announced: the file holds a prefix of the
-    // announced body and never grows past it.
+    // Writes only bytes within the announced length, up to it from a chunk that crosses it, and
+    // nothing before a length was announced: the file holds a prefix of the announced body and
+    // never grows past it.
     void OnData(const char* data, int64_t length) override;
     void OnConnectionClosed(int unused) override;
     // A body running past its announced length is not the file that was announced; reading on

@@ -88,28 +88,6 @@ std::string NewFileIn(const std::string& folder)
     return name;
 }
 
-// Removes the download file when the download fails, so that no partial file or error reply
-// stays in the temporary folder for the updater program to find there later.
-class DownloadFileGuard
-{
-public:
-    explicit DownloadFileGuard(const std::string& name) : name(name) {}
-    ~DownloadFileGuard()
-    {
-        if (!kept && !DeleteFileA(name.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-            printf("Could not remove failed download %s\n", name.c_str());
-        }
-    }
-    DownloadFileGuard(const DownloadFileGuard&) = delete;
-    DownloadFileGuard& operator=(const DownloadFileGuard&) = delete;
-
-    void Keep() { kept = true; }
-
-private:
-    const std::string& name;
-    bool kept = false;
-};
-
 } // namespace
 
 bool IsVersionText(const std::string& text)
@@ -281,26 +259,28 @@ bool Updater::Download()
         return false;
     }
     int64_t before = download.GetBytesWritten();
-    if (!download.Open(tempFile)) {
+    // Provisional until it is known whole: a download that ends any other way, the program
+    // closed or killed in the middle of it included, leaves nothing behind.
+    if (!download.OpenProvisional(tempFile)) {
         return false;
     }
-    DownloadFileGuard file(tempFile);
     int status = http.Receive(download);
-    bool written = download.Close();
-    if (status != 200) {
-        return false;
-    }
     // A reply cut short still ends with 200, and an empty file is no program: only the whole
-    // announced file, written out whole, counts.
+    // announced file counts.
     int64_t announced = download.GetAnnouncedLength();
     int64_t got = download.GetBytesWritten() - before;
-    if (!written || announced <= 0 || got != announced) {
+    bool whole = status == 200 && announced > 0 && got == announced;
+    if (status == 200 && !whole) {
         printf("Download incomplete: %lld of %lld bytes\n", static_cast<long long>(got),
                static_cast<long long>(announced));
+    }
+    // Every byte went straight to the file, so the count is what it holds: closing adds nothing.
+    bool kept = whole && download.Keep();
+    download.Close();
+    if (!kept) {
         return false;
     }
     expectedSize = announced;
-    file.Keep();
     return true;
 }
 

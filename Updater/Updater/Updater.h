@@ -31,8 +31,9 @@ public:
     // The manifest and version steps of CheckForUpdate on a received body: true when it offers
     // this program a newer version in a form that can be shown and fetched.
     bool ReadVersionReply(const std::string& body);
-    // True only when the whole announced file arrived and was written out; otherwise the
-    // download file is removed again.
+    // True only when the whole announced file arrived and was written out. Until then the file
+    // is provisional: a download that ends any other way, by the program's end included, leaves
+    // no file behind.
     bool Download();
     // Puts the download in place of the target, which stays whole until the new file replaces it.
     // Only a file of the known, non-zero size is put there.

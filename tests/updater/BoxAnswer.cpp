@@ -3,6 +3,7 @@
 //   updater_box_answer <caption> none <timeout ms>        exit 1 when such a box came after all
 //   updater_box_answer --close <window title> <timeout ms> <program path>
 //                                                          post WM_CLOSE to that program's window
+//   updater_box_answer --temp                              print the temporary folder as programs see it
 // It prints the box's text and its owner's title as hex lines: TEXT <hex>, OWNER <hex or ->.
 #include <windows.h>
 
@@ -138,6 +139,14 @@ void Press(HWND box, int id)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && strcmp(argv[1], "--temp") == 0) {
+        char temp[MAX_PATH] = {};
+        if (GetTempPathA(MAX_PATH, temp) == 0) {
+            return 1;
+        }
+        printf("%s\n", temp);
+        return 0;
+    }
     if (argc == 5 && strcmp(argv[1], "--close") == 0) {
         HWND window = WaitForProgramWindow(argv[2], argv[4], static_cast<DWORD>(atol(argv[3])));
         if (window == NULL) {

@@ -67,6 +67,7 @@ struct ReplyCase
 TEST(HttpClientNetTest, RepliesEndByLengthByCloseOrByError)
 {
     REQUIRE_TEST_SERVER();
+    const char kRanPast[] = "Reply ran past its announced length";
     const std::string header404 = "HTTP/1.1 404 Test\r\nContent-Length: 4\r\nConnection: keep-alive\r\n\r\ngone";
     const ReplyCase cases[] = {
         {"plain", Scripted("", "hello"), 200, "", true, {5}, "hello", 0},
@@ -80,8 +81,12 @@ TEST(HttpClientNetTest, RepliesEndByLengthByCloseOrByError)
         {"no length, with body", Scripted("nolen+close", "abc"), -1, "Could not determine length of content", false,
          {0}, "abc", 1},
         {"server closes early", Scripted("len=100+close", "0123456789"), 200, "", false, {100}, "0123456789", 1},
-        {"more than announced", Scripted("raw+close", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nhello"), 200, "",
-         false, {3}, "hello", 1},
+        // The reply ends at its length without waiting for the rest; what came with its end is
+        // dropped, and so is the connection, whose next reply would not start at its start.
+        {"more than announced", Scripted("raw+close", "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nhello"), 200,
+         kRanPast, false, {3}, "hel", 0},
+        {"more than announced, kept alive", Scripted("len=3", "hello"), 200, kRanPast, false, {3}, "hel", 0},
+        {"announced empty, more sent", Scripted("len=0", "hello"), 200, kRanPast, false, {0}, "", 0},
         {"third number missing", Scripted("raw+close", "HTTP/1.1 abc\r\n\r\n"), -1, "Received HTTP error response -1",
          false, {}, "HTTP/1.1 abc\r\n\r\n", 1},
         {"not a status line", Scripted("raw+close+chunk=5", "garbage reply body"), -1, "Couldn't decipher response",

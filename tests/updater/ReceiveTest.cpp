@@ -115,6 +115,85 @@ TEST(FileWriterTest, ReceiveFileWriterWritesWhileOpenAndClosesAtTheEnd)
     DeleteFileA(name.c_str());
 }
 
+bool Exists(const std::string& name)
+{
+    return GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The file goes with the handle that made it unless it was kept: closing, opening another file
+// and the writer's end all take it away, an older file of that name with it.
+TEST(FileWriterTest, AProvisionalFileStaysOnlyWhenKept)
+{
+    std::string name = TempName("provisional");
+    {
+        FILE* older = fopen(name.c_str(), "wb");
+        ASSERT_NE(older, nullptr);
+        fputs("left from before", older);
+        fclose(older);
+    }
+    FileWriter writer;
+    ASSERT_TRUE(writer.OpenProvisional(name));
+    EXPECT_EQ(writer.WriteString("part", false), 4);
+    writer.Close();
+    EXPECT_FALSE(Exists(name));
+
+    ASSERT_TRUE(writer.OpenProvisional(name));
+    writer.WriteString("part", false);
+    ASSERT_TRUE(writer.Open(TempName("provisional-next")));
+    EXPECT_FALSE(Exists(name));
+    writer.Close();
+    DeleteFileA(TempName("provisional-next").c_str());
+
+    {
+        FileWriter ending;
+        ASSERT_TRUE(ending.OpenProvisional(name));
+        ending.WriteString("part", false);
+    }
+    EXPECT_FALSE(Exists(name));
+
+    ASSERT_TRUE(writer.OpenProvisional(name));
+    writer.WriteString("whole", false);
+    EXPECT_TRUE(writer.Keep());
+    EXPECT_TRUE(writer.Close());
+    EXPECT_EQ(ReadWholeFile(name), "whole");
+    EXPECT_FALSE(writer.Keep());
+    EXPECT_TRUE(DeleteFileA(name.c_str()));
+
+    EXPECT_FALSE(writer.OpenProvisional(TempName("no\\such\\folder")));
+    EXPECT_FALSE(writer.Keep());
+}
+
+// What a closed program does to its update thread: the process ends with the file open and no
+// code of ours runs after. The system still removes the file.
+TEST(FileWriterTest, AProvisionalFileGoesWithAProcessThatEndsAbruptly)
+{
+    // The death test's process runs this test again from the start, with its own process id:
+    // it takes the file name from the environment the first process gave it.
+    const char kNameVariable[] = "ZORB_TEST_PROVISIONAL_FILE";
+    char inherited[MAX_PATH] = {};
+    std::string name = GetEnvironmentVariableA(kNameVariable, inherited, MAX_PATH) > 0
+                           ? std::string(inherited)
+                           : TempName("provisional-ended");
+    SetEnvironmentVariableA(kNameVariable, name.c_str());
+    EXPECT_EXIT(
+        {
+            FileWriter writer;
+            if (writer.OpenProvisional(name) && writer.WriteString("part", false) == 4) {
+                TerminateProcess(GetCurrentProcess(), 3);
+            }
+            ExitProcess(1);
+        },
+        testing::ExitedWithCode(3), "");
+    // The system closes an ended process's handles as it ends; the wait only covers a system that
+    // reports the end before it has finished.
+    for (int i = 0; i < 600 && Exists(name); ++i) {
+        Sleep(50);
+    }
+    EXPECT_FALSE(Exists(name));
+    DeleteFileA(name.c_str());
+    SetEnvironmentVariableA(kNameVariable, NULL);
+}
+
 struct WriterCase
 {
     const char* name;
@@ -125,14 +204,16 @@ struct WriterCase
     bool acceptsMore;
 };
 
-// Nothing beyond the announced length reaches the file, not even the chunk that crosses it, and
-// without an announced length nothing does.
+// Nothing beyond the announced length reaches the file, though the part of a chunk within it
+// does, and without an announced length nothing does.
 TEST(FileWriterTest, ReceiveFileWriterWritesNothingBeyondTheAnnouncedLength)
 {
     const WriterCase cases[] = {
         {"exactly announced", true, 6, {"abc", "def"}, "abcdef", true},
         {"one byte more", true, 6, {"abc", "def", "g"}, "abcdef", false},
-        {"a chunk across the end", true, 4, {"abc", "def"}, "abc", false},
+        {"a chunk across the end", true, 4, {"abc", "def"}, "abcd", false},
+        {"one chunk past the end", true, 4, {"abcdef"}, "abcd", false},
+        {"a chunk after the end", true, 3, {"abc", "def"}, "abc", false},
         {"announced empty", true, 0, {"a"}, "", false},
         {"announced negative", true, -1, {"abc"}, "", false},
         {"nothing announced", false, 0, {"abc"}, "", false},

@@ -107,10 +107,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
     std::string folder = module;
     folder = folder.substr(0, folder.find_last_of('\\'));
     logPath = folder + "\\probe.log";
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
     Log(std::string("start ") + commandLine);
-    Log(std::string("temp ") + temp);
 
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ProbeWindowProc;

@@ -89,7 +89,9 @@ TEST(UpdaterNetTest, VersionReplyIsBoundedInSize)
         {"past the limit in small pieces", Scripted("chunk=3000+gap=1", pastLimit), false},
         // Neither waits for the rest of what the server says it will send.
         {"announces a huge body", Scripted("len=300000000", word), false},
-        {"sends past its announced length", Scripted("len=40", word + " " + std::string(3 * limit, 'y')), false},
+        // What follows the announced body is no part of the reply, however long.
+        {"sends past its announced length",
+         Scripted("len=" + std::to_string(word.size()), word + " " + std::string(3 * limit, 'y')), true},
     };
     for (const BoundCase& c : cases) {
         Updater updater(UpdaterLine(UniqueFileName(), "1.5", c.path));
@@ -236,7 +238,6 @@ TEST_F(UpdaterDownloadTest, OnlyTheWholeAnnouncedFileIsADownload)
     const DownloadCase cases[] = {
         {"closed after 8 of 5,000,000 bytes", Scripted("len=5000000+close", std::string("MZ\x90\x00\x03\x00\x00\x00", 8))},
         {"closed after 10 of 100 bytes in pieces", Scripted("len=100+close+chunk=4+gap=1", "0123456789")},
-        {"more than announced", Scripted("len=4", "0123456789")},
         {"announced empty", Scripted("", "")},
         {"no length", Scripted("nolen", "")},
     };
@@ -244,6 +245,32 @@ TEST_F(UpdaterDownloadTest, OnlyTheWholeAnnouncedFileIsADownload)
         Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + c.path))));
         EXPECT_FALSE(CheckAndDownload(updater)) << c.name;
         EXPECT_EQ(updater.GetExpectedSize(), -1) << c.name;
+    }
+}
+
+// A server that sends more than it announced has still sent the announced file whole.
+TEST_F(UpdaterDownloadTest, BytesAfterTheAnnouncedBodyAreNoPartOfTheDownload)
+{
+    REQUIRE_TEST_SERVER();
+    const int64_t kProgramSize = 959426;
+    const struct
+    {
+        const char* name;
+        std::string path;
+        std::string file;
+    } cases[] = {
+        {"in the body's last receive", Scripted("len=4", "0123456789"), "0123"},
+        {"a program, then 1 MB more", Scripted("fill=" + std::to_string(kProgramSize + 1000000) + "+len=" +
+                                                   std::to_string(kProgramSize), ""),
+         std::string(kProgramSize, 'z')},
+        {"then the server closes", Scripted("len=4+close", "0123456789"), "0123"},
+    };
+    for (const auto& c : cases) {
+        Updater updater(UpdaterLine(UniqueFileName(), "1.5", Scripted("", Manifest("1.6," + c.path))));
+        ASSERT_TRUE(CheckAndDownload(updater)) << c.name;
+        EXPECT_TRUE(ReadWholeFile(updater.GetTempFile()) == c.file) << c.name;
+        EXPECT_EQ(updater.GetBytesDownloaded(), static_cast<int64_t>(c.file.size())) << c.name;
+        EXPECT_EQ(updater.GetExpectedSize(), static_cast<int64_t>(c.file.size())) << c.name;
     }
 }
 

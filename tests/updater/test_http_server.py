@@ -5,7 +5,8 @@ unless a reply says otherwise. Every request is recorded with its raw bytes and 
 
 Two kinds of request path:
   * a path listed in the routes: {"body": text}, {"file": path} or {"status": code}; a body or
-    file route may announce another "length" than it has, and "close" the connection after it;
+    file route may announce another "length" than it has, send "after" filler bytes behind the
+    body that it does not announce, and "close" the connection after it;
   * "/t/<options>/<hex>": a reply described by the path itself, so a test program can script
     the server without a side channel. Options, joined by '+':
       raw       the hex is the whole reply, status line and header included
@@ -136,7 +137,8 @@ class TestHttpServer:
                     body = f.read()
             else:
                 body = route["body"].encode("latin-1")
-            self._send(conn, self._header(200, route.get("length", len(body))) + body, 0)
+            after = b"z" * route.get("after", 0)
+            self._send(conn, self._header(200, route.get("length", len(body))) + body + after, 0)
             return not route.get("close", False)
         if path.startswith("/t/"):
             return self._scripted(conn, path, raw, number, seq)

@@ -82,6 +82,7 @@ class Flow:
         self.env = dict(os.environ)
         self.counter = 0
         self.started = []
+        self.temp_folder = None
 
     # ---- one case's folder ----
 
@@ -172,10 +173,18 @@ class Flow:
         with open(path, encoding="latin-1") as f:
             return [line.rstrip("\n") for line in f]
 
-    def temp_file(self, folder, exe_name):
-        """The Unix path of the download file, from the temporary folder the probe saw."""
-        temps = [line[5:] for line in self.log_lines(folder) if line.startswith("temp ")]
-        return self.unix_path(temps[0] + "\\_Tmp" + exe_name) if temps else None
+    def temp_file(self, exe_name):
+        """The Unix path of the program exe_name's download file, in the temporary folder that
+        Windows programs see here (asked of the box helper once)."""
+        if self.temp_folder is None:
+            result = subprocess.run([self.args.wine, self.args.answer, "--temp"], env=self.env,
+                                    stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                    timeout=120)
+            check(result.returncode == 0, "the temporary folder could not be asked for")
+            self.temp_folder = result.stdout.decode("latin-1").strip()
+        path = self.unix_path(self.temp_folder + "\\_Tmp" + exe_name)
+        check(path is not None, "the temporary folder %r is no drive path" % self.temp_folder)
+        return path
 
     def unix_path(self, windows_path):
         prefix = self.env.get("WINEPREFIX", os.path.expanduser("~/.wine"))
@@ -198,15 +207,15 @@ def check_requests(server, paths, agent):
         check(r["raw"] == expected_request(r["path"], agent), "request bytes differ: %r" % r["raw"])
 
 
-def case_update_accepted(flow, name, offered, field, source, exe_name, title, words, agent):
+def case_update_accepted(flow, name, offered, field, source, exe_name, title, words, agent, after=0):
     with TestHttpServer() as server:
         folder = flow.make_folder(name, source, exe_name, ini=flow.ini_for(server.port))
         minor_path, minor = flow.served_copy(folder, source, "minor")
         major_path, major = flow.served_copy(folder, source, "major")
         server.routes.update({
             "/version": {"body": "Other.exe=9.9,/x,/y %s=%s,/dl/minor,/dl/major Last.exe=0.1" % (exe_name, offered)},
-            "/dl/minor": {"file": minor_path},
-            "/dl/major": {"file": major_path},
+            "/dl/minor": {"file": minor_path, "after": after},
+            "/dl/major": {"file": major_path, "after": after},
         })
         program = os.path.join(folder, exe_name)
         with open(program, "rb") as f:
@@ -222,10 +231,9 @@ def case_update_accepted(flow, name, offered, field, source, exe_name, title, wo
         expected = major if field == "major" else minor
         check(wait_until(lambda: file_bytes(program) == expected, 30),
               "the program file was not replaced by the %s download" % field)
-        temp = flow.temp_file(folder, exe_name) if title == PROBE_TITLE else None
-        if temp is not None:
-            check(open(temp, "rb").read() == expected, "the download file differs from what was served")
-            os.remove(temp)
+        temp = flow.temp_file(exe_name)
+        check(file_bytes(temp) == expected, "the download file differs from what was served")
+        os.remove(temp)
         return server, folder, original
 
 
@@ -235,10 +243,11 @@ USER_WORDS = ["windowed", "Size=1", "Filename=Other.exe", "-CopyAndRun", 'say "h
               "*.exe", "extra=1"]
 
 
-def case_probe_update(flow, offered, field, words):
-    exe_name = "ProbeUpdate%s%d.exe" % (field.capitalize(), os.getpid())
+def case_probe_update(flow, offered, field, words, after=0):
+    """after: bytes the server sends behind the announced download, which are no part of it."""
+    exe_name = "ProbeUpdate%s%s%d.exe" % (field.capitalize(), "After" if after else "", os.getpid())
     server, folder, _ = case_update_accepted(flow, "accept-" + field, offered, field, flow.args.probe, exe_name,
-                                             PROBE_TITLE, words, exe_name[:-4])
+                                             PROBE_TITLE, words, exe_name[:-4], after)
     lines = flow.log_lines(folder)
     check(lines[0].startswith("start windowed "), "first start %r" % lines[0])
     original = lines[0][len("start "):]
@@ -265,8 +274,7 @@ def case_probe_declined(flow):
         check(flow.log_lines(folder)[-2:] == ["checked", "end"],
               "the program did not keep running to the end of its update check: %s" % flow.log_lines(folder))
         check_requests(server, ["/version"], exe_name[:-4])
-        temp = flow.temp_file(folder, exe_name)
-        check(temp is None or not os.path.exists(temp), "something was downloaded after No")
+        check(not os.path.exists(flow.temp_file(exe_name)), "something was downloaded after No")
 
 
 def case_probe_box(flow, name, with_updater, download_route, caption, expected_text):
@@ -290,10 +298,10 @@ def case_probe_box(flow, name, with_updater, download_route, caption, expected_t
               "the program did not keep running to the end of its update check: %s" % flow.log_lines(folder))
         check(open(program, "rb").read() == original, "the program file changed")
         check_requests(server, ["/version", "/dl/minor"], exe_name[:-4])
-        temp = flow.temp_file(folder, exe_name)
+        temp = flow.temp_file(exe_name)
         if caption == "Couldn't get update":
-            check(temp is not None and not os.path.exists(temp), "the failed download was left in %r" % temp)
-        elif temp is not None and os.path.exists(temp):
+            check(not os.path.exists(temp), "the failed download was left in %r" % temp)
+        elif os.path.exists(temp):
             os.remove(temp)
 
 
@@ -316,6 +324,65 @@ def case_probe_quiet(flow, name, offered=None, words=None, ini="server", expect_
         check(len(requests) == expect_requests, "%d requests, expected %d" % (len(requests), expect_requests))
         if not expect_requests:
             check(connections == 0, "%d connections, expected none" % connections)
+
+
+def file_size(path):
+    try:
+        return os.path.getsize(path)
+    except OSError:
+        return -1
+
+
+# A download the server stalls: this much of the announced body, then nothing, with the
+# connection held open.
+STALLED_SENT = 1000000
+STALLED_ANNOUNCED = 4000000
+# What a file writer may still hold in its own buffer rather than on disk.
+WRITE_BUFFER_ALLOWANCE = 64 * 1024
+
+
+def case_ended_midway(flow, name, ending, stage, program=None):
+    """The program ends while its update check waits on the server: a silent server at the version
+    request, or a download stalled after part of its body that the user said Yes to. The window
+    still takes the close, the program ends, no download is left in the temporary folder and the
+    program file is as it was. ending: "close" the window or "kill" the process."""
+    source, title = (program, PROGRAM_TITLE) if program else (flow.args.probe, PROBE_TITLE)
+    exe_name = "%s%s%d.exe" % ("newZorb" if program else "Probe", name.replace("-", ""), os.getpid())
+    download_path = "/t/fill=%d+len=%d+stall/" % (STALLED_SENT, STALLED_ANNOUNCED)
+    with TestHttpServer() as server:
+        server.routes["/version"] = {"body": "%s=1.6,%s,/dl/major" % (exe_name, download_path)}
+        version_path = "/t/raw+stall/" if stage == "silent" else "/version"
+        folder = flow.make_folder(name, source, exe_name, ini=flow.ini_for(server.port, version_path))
+        program_file = os.path.join(folder, exe_name)
+        original = file_bytes(program_file)
+        temp = flow.temp_file(exe_name)
+        if os.path.exists(temp):
+            os.remove(temp)
+
+        process = flow.start(folder, exe_name, ["windowed", "life=%d" % FIRST_LIFETIME_MS])
+        if stage == "silent":
+            check(server.wait_for_requests(1, 30), "the version was not asked for")
+        else:
+            rc, _, _ = flow.answer(PROMPT_CAPTION, "yes")
+            check(rc == 0, "no update prompt appeared")
+            begun = wait_until(lambda: file_size(temp) >= STALLED_SENT - WRITE_BUFFER_ALLOWANCE, 60)
+            check(begun, "the download %r never held what was sent: %d bytes" % (temp, file_size(temp)))
+        if ending == "close":
+            check(flow.close_window(title, 30000, program_file) == 0, "the window was not there to close")
+        else:
+            process.kill()
+        flow.wait_exit(process, EXIT_TIMEOUT_S)
+        if ending == "close" and not program:
+            check(flow.log_lines(folder)[-2:] == ["close", "end"],
+                  "the window did not close the program: %s" % flow.log_lines(folder))
+        # The system removes the file as it closes the ended process's handles; the wait only
+        # covers one that reports the end before it is done.
+        gone = wait_until(lambda: not os.path.exists(temp), 30)
+        check(gone, "the unfinished download was left in %r with %d bytes" % (temp, file_size(temp)))
+        check(file_bytes(program_file) == original, "the program file changed")
+        expected = ["/t/raw+stall/"] if stage == "silent" else ["/version", download_path]
+        requests, _ = server.snapshot()
+        check([r["path"] for r in requests] == expected, "requests %s" % [r["path"] for r in requests])
 
 
 def case_real_program(flow):
@@ -343,6 +410,8 @@ def main():
     cases = [
         ("accept minor 1.6", lambda: case_probe_update(flow, "1.6", "minor", USER_WORDS)),
         ("accept major 2.0", lambda: case_probe_update(flow, "2.0", "major", ["windowed", "extra=1"])),
+        ("accept, 1 MB after the download",
+         lambda: case_probe_update(flow, "1.6", "minor", ["windowed", "extra=1"], after=1000000)),
         ("decline", lambda: case_probe_declined(flow)),
         ("download fails", lambda: case_probe_box(flow, "download-fails", True, {"status": 404},
                                                   "Couldn't get update", DOWNLOAD_FAILED_TEXT)),
@@ -351,6 +420,9 @@ def main():
         ("download cut short", lambda: case_probe_box(
             flow, "short-download", True, {"body": "MZ\x90\x00\x03\x00\x00\x00", "length": 5000000, "close": True},
             "Couldn't get update", DOWNLOAD_FAILED_TEXT)),
+        ("closed during a download", lambda: case_ended_midway(flow, "closed-download", "close", "download")),
+        ("killed during a download", lambda: case_ended_midway(flow, "killed-download", "kill", "download")),
+        ("closed while the server is silent", lambda: case_ended_midway(flow, "closed-silent", "close", "silent")),
         ("offered 1.10", lambda: case_probe_quiet(flow, "offer-1.10", offered="1.10")),
         ("offered 1.5", lambda: case_probe_quiet(flow, "offer-1.5", offered="1.5")),
         ("offered lines of text", lambda: case_probe_quiet(flow, "offer-text", offered="1.6\n\nVisit\tus")),
@@ -362,7 +434,13 @@ def main():
             expect_requests=0)),
     ]
     if args.program:
-        cases.append(("real program", lambda: case_real_program(flow)))
+        cases += [
+            ("real program", lambda: case_real_program(flow)),
+            ("real program closed during a download",
+             lambda: case_ended_midway(flow, "program-closed-download", "close", "download", args.program)),
+            ("real program closed while the server is silent",
+             lambda: case_ended_midway(flow, "program-closed-silent", "close", "silent", args.program)),
+        ]
 
     failed = 0
     passed = 0
@@ -373,10 +451,10 @@ def main():
         try:
             run()
             passed += 1
-            print("ok     %-32s %5.1f s" % (name, time.monotonic() - started))
+            print("ok     %-50s %5.1f s" % (name, time.monotonic() - started))
         except Exception as error:  # noqa: BLE001 - every case reports, then the next runs
             failed += 1
-            print("FAILED %-32s %s" % (name, error))
+            print("FAILED %-50s %s" % (name, error))
             if not isinstance(error, CaseFailed):
                 traceback.print_exc()
         flow.end_started()
