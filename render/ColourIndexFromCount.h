@@ -5,20 +5,15 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/InsideColourIndex.h"
 #include "render/KernelNamespace.h"
+#include "render/Stored.h"
 
 namespace ZORB_KERNEL_NAMESPACE {
 
-// The count rounded to single precision and widened again. x87 code may keep a cast value in
-// its wider registers; going through memory rounds it there too.
+// The count rounded to single precision and widened again.
 template <class Count>
 double RoundedToFloat(Count count)
 {
-#if __FLT_EVAL_METHOD__ == 0
-    return static_cast<float>(count);
-#else
-    volatile float rounded = static_cast<float>(count);
-    return rounded;
-#endif
+    return Stored(static_cast<float>(count));
 }
 
 // Iteration count to colour index, with the limit the escape loop used. A point that leaves

@@ -2,21 +2,12 @@
 
 #include <math.h>
 
-namespace {
+#include "render/Stored.h"
 
 // On x87 the run time's functions return in a register wider than their type, so a result is
 // stored once to its own type before it takes part in any arithmetic, as it is when returned
 // in an SSE register.
-template <class T>
-T Stored(T value)
-{
-#if __FLT_EVAL_METHOD__ != 0
-    __asm__("" : "+m"(value));
-#endif
-    return value;
-}
-
-} // namespace
+using ZORB_KERNEL_NAMESPACE::Stored;
 
 void ExpStep(float re, float im, float* newRe, float* newIm)
 {

@@ -5,11 +5,16 @@
 
 #include "render/KernelNamespace.h"
 #include "render/RenderRunningFlag.h"
+#include "render/Stored.h"
 
 namespace ZORB_KERNEL_NAMESPACE {
 
 // One pixel in single precision. A mask is the number -1 (set) or 0 (clear), not a bit pattern,
 // so the kernel's escape test reads the same for this lane as for the vector ones.
+//
+// Every result is Stored, so that each operation rounds once to float on x87 as it does in SSE
+// registers. (A sum, product or root of floats formed with 53 or more bits and then rounded to
+// float is the correctly rounded float.)
 class FloatLane {
 public:
     using Element = float;
@@ -22,14 +27,14 @@ public:
     };
 
     FloatLane() = default;
-    explicit FloatLane(double value) : value_(Rounded(static_cast<float>(value))) {}
+    explicit FloatLane(double value) : value_(Stored(static_cast<float>(value))) {}
 
     static FloatLane AllSet() { return FloatLane(-1.0f); }
     static FloatLane Load(const float* in) { return FloatLane(in[0]); }
     void Store(float* out) const { out[0] = value_; }
 
-    FloatLane& operator+=(FloatLane other) { value_ = Rounded(value_ + other.value_); return *this; }
-    FloatLane& operator-=(FloatLane other) { value_ = Rounded(value_ - other.value_); return *this; }
+    FloatLane& operator+=(FloatLane other) { value_ = Stored(value_ + other.value_); return *this; }
+    FloatLane& operator-=(FloatLane other) { value_ = Stored(value_ - other.value_); return *this; }
     friend FloatLane operator+(FloatLane a, FloatLane b) { return FloatLane(a.value_ + b.value_); }
     friend FloatLane operator-(FloatLane a, FloatLane b) { return FloatLane(a.value_ - b.value_); }
     friend FloatLane operator*(FloatLane a, FloatLane b) { return FloatLane(a.value_ * b.value_); }
@@ -51,24 +56,11 @@ public:
         return true;
     }
     static bool AllLanesSet(FloatLane mask) { return mask.value_ != 0.0f; }
-    void Sqrt() { value_ = Rounded(__builtin_sqrtf(value_)); }
+    void Sqrt() { value_ = Stored(__builtin_sqrtf(value_)); }
 
     static bool IsRenderRunning() { return RenderRunningFlag.load(std::memory_order_relaxed); }
 
 private:
-    // x87 arithmetic keeps results in wider registers, and a cast to float does not round them
-    // there; only a store to a float in memory does. Every result goes through one, so each
-    // operation rounds once to float as it does in SSE registers. (A sum, product or root of
-    // floats formed with 53 or more bits and then rounded to float is the correctly rounded
-    // float.) Where float arithmetic is done in SSE registers this is the value itself.
-    static float Rounded(float value)
-    {
-#if __FLT_EVAL_METHOD__ != 0
-        __asm__("" : "+m"(value));
-#endif
-        return value;
-    }
-
     float value_ = 0.0f;
 };
 

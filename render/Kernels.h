@@ -1,40 +1,49 @@
 #pragma once
 
-// The kernel instances, one per formula and lane type, for the dispatch and for tests. They are
-// defined in the instantiation units: scalar in every build, sse2 in the SSE2 build only, avx in
-// the AVX build only. Naming one of another build's kernels fails at link time.
+#include "render/Formula.h"
+
+// The kernel instances, one per formula and lane type, as the dispatch and the tests reach them:
+// through a table per lane type. The tables are defined in the units that instantiate their
+// kernels (KernelTable.h): scalar in every build, sse2 in the SSE2 build only, avx in the AVX
+// build only. Naming another build's table fails at link time, and a unit that sees only these
+// declarations carries no vector code.
 //
-// Each renders one band for one client and returns when the band is done or RenderRunningFlag
-// is clear.
+// Each kernel renders one band for one client and returns when the band is done or
+// RenderRunningFlag is clear.
 
 struct RenderBand;
 class IRenderCallbackInterface;
 
 using RenderKernel = void (*)(const RenderBand* band, IRenderCallbackInterface* client);
 
-#define ZORB_DECLARE_KERNEL_TEMPLATES                                                   \
-    template <class Lane> void RenderLambda(const RenderBand*, IRenderCallbackInterface*); \
-    template <class Lane> void RenderPower2(const RenderBand*, IRenderCallbackInterface*); \
-    template <class Lane> void RenderPower3(const RenderBand*, IRenderCallbackInterface*); \
-    template <class Lane> void RenderPower4(const RenderBand*, IRenderCallbackInterface*); \
-    template <class Lane> void RenderExp(const RenderBand*, IRenderCallbackInterface*);
+// One lane type's kernels.
+struct LaneKernels {
+    const char* lane; // the lane type's name
+    int width;        // pixels in a group
+    bool isFloat;     // single precision, else double
+    RenderKernel byFormula[Formula::Count];
+
+    // Null for an id outside 1 to Formula::Count.
+    RenderKernel Of(int formula) const
+    {
+        return formula >= 1 && formula <= Formula::Count ? byFormula[formula - 1] : nullptr;
+    }
+};
+
+// The float and the double lane type of one instruction set.
+struct LaneSet {
+    LaneKernels floatLane;
+    LaneKernels doubleLane;
+};
 
 namespace scalar {
-class FloatLane;
-class DoubleLane;
-ZORB_DECLARE_KERNEL_TEMPLATES
-} // namespace scalar
+extern const LaneSet kKernels; // FloatLane, DoubleLane
+}
 
 namespace sse2 {
-class Float4Lane;
-class Double2Lane;
-ZORB_DECLARE_KERNEL_TEMPLATES
-} // namespace sse2
+extern const LaneSet kKernels; // Float4Lane, Double2Lane
+}
 
 namespace avx {
-class Float8Lane;
-class Double4Lane;
-ZORB_DECLARE_KERNEL_TEMPLATES
-} // namespace avx
-
-#undef ZORB_DECLARE_KERNEL_TEMPLATES
+extern const LaneSet kKernels; // Float8Lane, Double4Lane
+}

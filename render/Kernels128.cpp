@@ -2,21 +2,10 @@
 #define ZORB_KERNELS_128
 #include "render/Double2Lane.h"
 #include "render/Float4Lane.h"
-#include "render/Kernels.h"
-#include "render/RenderEscapeTime.h"
+#include "render/KernelTable.h"
 
 namespace sse2 {
 
-template void RenderLambda<Float4Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower2<Float4Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower3<Float4Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower4<Float4Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderExp<Float4Lane>(const RenderBand*, IRenderCallbackInterface*);
-
-template void RenderLambda<Double2Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower2<Double2Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower3<Double2Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower4<Double2Lane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderExp<Double2Lane>(const RenderBand*, IRenderCallbackInterface*);
+ZORB_DEFINE_LANE_SET(Float4Lane, Double2Lane);
 
 } // namespace sse2

@@ -1,21 +1,10 @@
 // One pixel at a time: the kernels of every build.
 #include "render/DoubleLane.h"
 #include "render/FloatLane.h"
-#include "render/Kernels.h"
-#include "render/RenderEscapeTime.h"
+#include "render/KernelTable.h"
 
 namespace scalar {
 
-template void RenderLambda<FloatLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower2<FloatLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower3<FloatLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower4<FloatLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderExp<FloatLane>(const RenderBand*, IRenderCallbackInterface*);
-
-template void RenderLambda<DoubleLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower2<DoubleLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower3<DoubleLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderPower4<DoubleLane>(const RenderBand*, IRenderCallbackInterface*);
-template void RenderExp<DoubleLane>(const RenderBand*, IRenderCallbackInterface*);
+ZORB_DEFINE_LANE_SET(FloatLane, DoubleLane);
 
 } // namespace scalar

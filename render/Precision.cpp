@@ -10,39 +10,32 @@
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderThreadPool.h"
+#include "render/Stored.h"
 #include "render/View.h"
 
 namespace {
 
-// A cast to float or double does not round an x87 register; a store to memory does. Where
-// arithmetic is done in SSE registers this is the value itself.
-template <typename Element>
-Element Stored(Element value) {
-#if __FLT_EVAL_METHOD__ != 0
-    __asm__("" : "+m"(value));
-#endif
-    return value;
-}
+using ZORB_KERNEL_NAMESPACE::Stored;
 
-// Each sum is stored to a variable of its own type: on x87 an unstored sum keeps extra bits and
-// would hide exactly the rounding these tests look for.
+// Each sum is Stored: on x87 an unstored sum keeps extra bits and would hide exactly the rounding
+// these tests look for.
 template <typename Element>
 double AccumulateSteps(double start, double end, double step, int count) {
-    volatile Element sum = static_cast<Element>(start);
+    Element sum = Stored(static_cast<Element>(start));
     const Element increment = Stored(static_cast<Element>(step));
     int left = count;
     for (; left >= 8; left -= 8) {
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
-        sum = sum + increment;
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
+        sum = Stored(sum + increment);
     }
     for (; left > 0; --left) {
-        sum = sum + increment;
+        sum = Stored(sum + increment);
     }
     return std::fabs(static_cast<double>(sum) - end);
 }
@@ -56,8 +49,7 @@ bool DriftWithinTwoSteps(double drift, double step) {
 template <typename Element>
 bool StepMovesBound(double bound, double step) {
     const Element b = Stored(static_cast<Element>(bound));
-    volatile Element moved = static_cast<Element>(step) + b;
-    const Element sum = moved;
+    const Element sum = Stored(static_cast<Element>(step) + b);
     return sum < b || sum > b;
 }
 

@@ -12,6 +12,7 @@
 #include "render/RenderBand.h"
 #include "render/RenderJob.h"
 #include "render/RenderThreadPool.h"
+#include "render/ScopedHandle.h"
 #include "render/View.h"
 
 namespace {
@@ -195,7 +196,7 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
 }
 
 bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
-    HANDLE done = nullptr;
+    ScopedHandle done;
     unsigned long long serial = 0;
     if (!RenderThreadPool::CurrentPass(&done, &serial)) {
         return totalMs != 0;
@@ -207,9 +208,9 @@ bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
     for (;;) {
         const DWORD wait = std::min<uint32_t>(step, remaining);
         if (done) {
-            if (WaitForSingleObject(done, wait) == WAIT_OBJECT_0) {
+            if (WaitForSingleObject(done.Get(), wait) == WAIT_OBJECT_0) {
                 // Give the signal back: the driver is waiting for the same pass end.
-                ReleaseSemaphore(done, 1, nullptr);
+                ReleaseSemaphore(done.Get(), 1, nullptr);
                 ended = true;
                 break;
             }
@@ -225,9 +226,6 @@ bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
         if (remaining == 0) {
             break;
         }
-    }
-    if (done) {
-        CloseHandle(done);
     }
     return ended;
 }

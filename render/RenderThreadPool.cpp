@@ -37,7 +37,7 @@ RenderThreadPool::~RenderThreadPool() {
     // Only when the render was left early (a throwing client): the pass still running ends
     // first, then the ready scheduler is handed an empty pass, which it ends at once.
     if (passRunning) {
-        WaitForSingleObject(doneSemaphore, INFINITE);
+        WaitForSingleObject(doneSemaphore.Get(), INFINITE);
     }
     // Jobs that were queued but never taken are still ours; taken ones belong to their workers,
     // which have all left the pool once a pass is over.
@@ -54,7 +54,7 @@ RenderThreadPool::~RenderThreadPool() {
             passQueued = true;
             WakeAllConditionVariable(&handOffChanged);
         }
-        WaitForSingleObject(doneSemaphore, INFINITE);
+        WaitForSingleObject(doneSemaphore.Get(), INFINITE);
     }
     DismissParkedWorkers();
     {
@@ -63,11 +63,6 @@ RenderThreadPool::~RenderThreadPool() {
             WaitForHandOff(&handOffChanged);
         }
     }
-    if (doneSemaphore) {
-        CloseHandle(doneSemaphore);
-    }
-    delete[] jobs;
-    delete[] slotFree;
 }
 
 bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
@@ -78,10 +73,10 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
         bandRunner = &RenderWorkerThread;
     }
 
-    doneSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+    doneSemaphore.Reset(CreateSemaphoreA(nullptr, 0, 1, nullptr));
     this->capacity = std::max(0, capacity);
-    jobs = new (std::nothrow) RenderJob*[std::max(1, this->capacity)];
-    slotFree = new (std::nothrow) bool[threadCount];
+    jobs.reset(new (std::nothrow) RenderJob*[std::max(1, this->capacity)]);
+    slotFree.reset(new (std::nothrow) bool[threadCount]);
     const bool built = doneSemaphore && jobs && slotFree;
     if (!jobs || !slotFree) {
         // No slots to run workers in: take no jobs, so every pass is empty and still ends.
@@ -136,14 +131,13 @@ bool RenderThreadPool::StartScheduler() {
         return true;
     }
     unsigned id = 0;
-    HANDLE scheduler = threadStarter(&RenderSchedulerThread, this, &id);
+    // Nobody waits on the scheduler: the pass's end is told by doneSemaphore.
+    const ScopedHandle scheduler(threadStarter(&RenderSchedulerThread, this, &id));
     if (!scheduler) {
         return false;
     }
     schedulerThreadId = id;
     passRunning = true;
-    // Nobody waits on the scheduler: the pass's end is told by doneSemaphore.
-    CloseHandle(scheduler);
     return true;
 }
 
@@ -152,13 +146,12 @@ void RenderThreadPool::StartNextScheduler() {
         return;
     }
     unsigned id = 0;
-    HANDLE scheduler = threadStarter(&RenderNextSchedulerThread, this, &id);
+    const ScopedHandle scheduler(threadStarter(&RenderNextSchedulerThread, this, &id));
     if (!scheduler) {
         return; // the next pass starts its scheduler itself
     }
     schedulerThreadId = id;
     schedulerReady = true;
-    CloseHandle(scheduler);
 }
 
 void RenderThreadPool::ScheduleWhenQueued() {
@@ -208,7 +201,7 @@ void RenderThreadPool::Schedule() {
         }
     }
     if (doneSemaphore) {
-        ReleaseSemaphore(doneSemaphore, 1, nullptr);
+        ReleaseSemaphore(doneSemaphore.Get(), 1, nullptr);
     }
 }
 
@@ -272,10 +265,9 @@ void RenderThreadPool::CountParkedWorkerIn() {
 
 bool RenderThreadPool::StartParkedWorker() {
     unsigned id = 0;
-    HANDLE worker = threadStarter(&RenderParkedWorkerThread, this, &id);
+    // Nobody waits on the thread: it tells its end through the hand-off state.
+    const ScopedHandle worker(threadStarter(&RenderParkedWorkerThread, this, &id));
     if (worker) {
-        // Nobody waits on the thread: it tells its end through the hand-off state.
-        CloseHandle(worker);
         return true;
     }
     ExclusiveSrwLock guard(HandOffLock);
@@ -375,24 +367,25 @@ bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     if (!doneSemaphore) {
         return true; // no signal to wait for: the pass was run on the driver thread
     }
-    if (WaitForSingleObject(doneSemaphore, milliseconds) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(doneSemaphore.Get(), milliseconds) != WAIT_OBJECT_0) {
         return false;
     }
     passRunning = false;
     return true;
 }
 
-bool RenderThreadPool::CurrentPass(HANDLE* done, unsigned long long* serial) {
-    *done = nullptr;
+bool RenderThreadPool::CurrentPass(ScopedHandle* done, unsigned long long* serial) {
+    done->Reset();
     ExclusiveSrwLock guard(HandOffLock);
     if (!CurrentRenderPool) {
         return false;
     }
     *serial = CurrentPassSerial;
-    HANDLE poolDone = CurrentRenderPool->doneSemaphore;
-    if (poolDone && !DuplicateHandle(GetCurrentProcess(), poolDone, GetCurrentProcess(), done, 0, FALSE,
-                                     DUPLICATE_SAME_ACCESS)) {
-        *done = nullptr;
+    const ScopedHandle& poolDone = CurrentRenderPool->doneSemaphore;
+    HANDLE copy = nullptr;
+    if (poolDone && DuplicateHandle(GetCurrentProcess(), poolDone.Get(), GetCurrentProcess(), &copy, 0, FALSE,
+                                    DUPLICATE_SAME_ACCESS)) {
+        done->Reset(copy);
     }
     return true;
 }

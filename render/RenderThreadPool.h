@@ -1,10 +1,13 @@
 #pragma once
 
 #include <windows.h>
+
 #include <cstdint>
+#include <memory>
 
 #include "render/CriticalSection.h"
 #include "render/RenderStats.h"
+#include "render/ScopedHandle.h"
 
 struct RenderBand;
 struct RenderJob;
@@ -63,9 +66,9 @@ public:
 
     // The pass being scheduled, of any render, for WaitForRenderToFinish: false when there is
     // none. Else its serial, which tells it from the pool's next pass, and in *done a handle of
-    // the caller's own to its doneSemaphore (null if none could be made), which stays valid when
-    // the driver destroys the pool meanwhile; the caller closes it.
-    static bool CurrentPass(HANDLE* done, unsigned long long* serial);
+    // the caller's own to its doneSemaphore (none if it could not be made), which stays valid
+    // when the driver destroys the pool meanwhile.
+    static bool CurrentPass(ScopedHandle* done, unsigned long long* serial);
     // Whether the pass of that serial is still being scheduled.
     static bool IsPassScheduled(unsigned long long serial);
 
@@ -146,12 +149,12 @@ private:
 
     int32_t capacity = 0;
     int32_t jobCount = 0;
-    RenderJob** jobs = nullptr;
+    std::unique_ptr<RenderJob*[]> jobs;
     int32_t threadCount = 0;
-    bool* slotFree = nullptr;
+    std::unique_ptr<bool[]> slotFree;
     CriticalSection queueLock;
     CriticalSection slotLock;
-    HANDLE doneSemaphore = nullptr;
+    ScopedHandle doneSemaphore;
     bool schedulerReady = false; // the driver's only
     bool passRunning = false;    // the driver's only: a scheduler thread has a pass not yet seen to end
 

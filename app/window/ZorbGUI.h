@@ -192,14 +192,18 @@ public:
     uint8_t* GetDibBits() { return dibBits; }
     float* GetSmoothBuffer() { return smoothBuffer; }
     void SetMaxIterations(uint64_t limit) { maxIterations = limit; }
+    // Where the engine's pixel (x from 0, y from 1 at the top) lies in a bottom-up picture of
+    // `rows` rows `stride` bytes apart, and in smooth values laid out alike; 32-bit unsigned.
+    static uint32_t PixelIndexIn(uint32_t x, uint32_t y, uint32_t rows, uint32_t stride)
+    {
+        return x + (rows - y) * stride;
+    }
     uint32_t PixelIndex(uint32_t x, uint32_t y) const
     {
-        return x + (static_cast<uint32_t>(screenHeight) - y) * static_cast<uint32_t>(screenStride);
+        return PixelIndexIn(x, y, static_cast<uint32_t>(screenHeight), static_cast<uint32_t>(screenStride));
     }
-    uint32_t DibOffset(uint32_t x, uint32_t y) const
-    {
-        return x + (static_cast<uint32_t>(screenHeight) - y - 1) * static_cast<uint32_t>(screenStride);
-    }
+    // The same place for a y counted from 0.
+    uint32_t DibOffset(uint32_t x, uint32_t y) const { return PixelIndex(x, y + 1); }
 
     // ---- Fields (public: the view, palette, file and dialog code of the program works on
     // them directly, as do the window tests) ----

@@ -200,7 +200,7 @@ void ZorbGUI::SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smooth
 {
     // PixelIndex on the render's copy: only workers call this.
     const RenderAnswers& answers = renderAnswers;
-    const uint32_t i = x + (answers.bottomRow - y) * answers.stride;
+    const uint32_t i = PixelIndexIn(x, y, answers.bottomRow, answers.stride);
     answers.dibBits[i] = colourIndex;
     answers.smoothBuffer[i] = smoothValue;
 }

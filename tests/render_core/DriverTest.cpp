@@ -16,6 +16,8 @@ constexpr double kClockSlack = 0.1;
 // For a render that should end at once: generous for a busy machine, yet far from the
 // minutes or the hang of the faults it is there for.
 constexpr DWORD kPromptMs = 5000;
+// For what a test waits for (a tick, a worker, a render's end): reached only by a fault.
+constexpr DWORD kEventLimitMs = 60000;
 
 double SecondsSince(const LARGE_INTEGER& start) {
     LARGE_INTEGER now, frequency;
@@ -118,10 +120,11 @@ TEST(Driver, NextBandStartsWithoutWaitingForTheLastWorkerThreadToEnd) {
     RecordingClient client(setup);
     ResetLingeringWorkers();
 
-    HANDLE render = StartRender(client);
-    const bool ended = WaitForSingleObject(render, 20000) == WAIT_OBJECT_0;
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    const bool ended = render.Wait(20000);
     ASSERT_TRUE(ReleaseLingeringWorkers(20000));
-    ASSERT_TRUE(WaitAndClose(render, 20000));
+    ASSERT_TRUE(render.Wait(20000));
     EXPECT_TRUE(ended) << "the render waited for worker threads to end";
     EXPECT_EQ(client.PassCompletes(), 2);
     EXPECT_EQ(client.RenderCompletes(), 1);
@@ -164,12 +167,11 @@ TEST(Driver, ReportsProgressTicksWhileAPassRunsSlowly) {
 
     LARGE_INTEGER started;
     QueryPerformanceCounter(&started);
-    HANDLE render = StartRender(client);
-    while (client.TickTimes().size() < 2) {
-        Sleep(5);
-    }
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    ASSERT_TRUE(client.WaitForTicks(2, kEventLimitMs)) << "no two progress ticks while the pass was held";
     ReleaseHeldWorkers();
-    ASSERT_TRUE(WaitAndClose(render, 30000));
+    ASSERT_TRUE(render.Wait(kEventLimitMs));
     const double wall = SecondsSince(started);
 
     // On a busy machine the pass may still be ending when the next second is up: a third
@@ -209,13 +211,12 @@ TEST(Driver, StopDuringAPassEndsItAndStillCompletesEveryPass) {
     RecordingClient client(setup);
     ResetHeldWorkers();
 
-    HANDLE render = StartRender(client);
-    while (client.TickTimes().empty()) {
-        Sleep(5);
-    }
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    ASSERT_TRUE(client.WaitForTicks(1, kEventLimitMs)) << "no progress tick while the pass was held";
     RenderRunningFlag.exchange(false);
     const ULONGLONG stoppedAt = GetTickCount64();
-    ASSERT_TRUE(WaitAndClose(render, 30000));
+    ASSERT_TRUE(render.Wait(kEventLimitMs));
     EXPECT_LT(GetTickCount64() - stoppedAt, kPromptMs);
 
     const std::vector<uint64_t> ticks = client.TickTimes();
@@ -270,8 +271,10 @@ TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
     setup.bandRunner = &HoldingBandRunner;
     RecordingClient client(setup);
     ResetHeldWorkers();
-    HANDLE render = StartRender(client);
-    WaitForHeldWorkers(1); // the pass is being scheduled
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    // The pass is being scheduled.
+    ASSERT_TRUE(WaitForHeldWorkers(1, kEventLimitMs)) << "no worker started";
 
     const ULONGLONG start = GetTickCount64();
     EXPECT_FALSE(WaitForRenderToFinish(100, 500));
@@ -281,7 +284,7 @@ TEST(WaitForRenderToFinish, GivesUpOnAPassThatDoesNotEnd) {
     EXPECT_LT(waited, kPromptMs);
 
     ReleaseHeldWorkers();
-    ASSERT_TRUE(WaitAndClose(render, 30000));
+    ASSERT_TRUE(render.Wait(kEventLimitMs));
     EXPECT_EQ(client.RenderCompletes(), 1);
 }
 
@@ -290,8 +293,9 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
     setup.bandRunner = &HoldingBandRunner;
     RecordingClient client(setup);
     ResetHeldWorkers();
-    HANDLE render = StartRender(client);
-    WaitForHeldWorkers(1);
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    ASSERT_TRUE(WaitForHeldWorkers(1, kEventLimitMs)) << "no worker started";
 
     RenderRunningFlag.exchange(false); // held workers go on as a kernel would: at once
     // Seen as it comes, not at the end of the wait's minute.
@@ -301,33 +305,31 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
 
     // The driver still sees the pass end: had the signal been kept from it, it would wait on
     // for the rest of a stopped pass, for ever.
-    ASSERT_TRUE(WaitAndClose(render, 30000));
+    ASSERT_TRUE(render.Wait(kEventLimitMs));
     EXPECT_EQ(client.PassCompletes(), 1);
     EXPECT_EQ(client.RenderCompletes(), 1);
 }
 
 TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
     // The driver is held in its progress tick, busy rather than waiting, when the pass ends.
-    HANDLE tickGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_NE(tickGate, nullptr);
+    const ScopedHandle tickGate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(tickGate);
     ClientSetup setup;
     setup.bandRunner = &HoldingBandRunner;
-    setup.tickGate = tickGate;
+    setup.tickGate = tickGate.Get();
     RecordingClient client(setup);
     ResetHeldWorkers();
-    HANDLE render = StartRender(client);
-    while (client.TickTimes().empty()) {
-        Sleep(5);
-    }
+    RenderInFlight render(client);
+    ASSERT_TRUE(render);
+    ASSERT_TRUE(client.WaitForTicks(1, kEventLimitMs)) << "no progress tick while the pass was held";
 
     RenderRunningFlag.exchange(false);
     EXPECT_TRUE(WaitForRenderToFinish(10, 60000));
     EXPECT_EQ(client.RenderCompletes(), 0) << "the driver is still in its tick";
-    SetEvent(tickGate);
+    SetEvent(tickGate.Get());
 
-    ASSERT_TRUE(WaitAndClose(render, 30000)) << "the driver never saw the pass end";
+    ASSERT_TRUE(render.Wait(kEventLimitMs)) << "the driver never saw the pass end";
     EXPECT_EQ(client.RenderCompletes(), 1);
-    CloseHandle(tickGate);
 }
 
 } // namespace

@@ -4,7 +4,10 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
+
+#include <gtest/gtest.h>
 
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -12,6 +15,8 @@
 
 namespace {
 constexpr DWORD kTickGateLimitMs = 60000;
+// A render left behind by a failed test ends within a tick gate's wait once stopped.
+constexpr DWORD kLeftRenderLimitMs = 2 * kTickGateLimitMs;
 }
 
 View DefaultView(int width, int height) {
@@ -126,6 +131,7 @@ void RecordingClient::OnProgressTick(int64_t elapsedSeconds) {
         tickSeconds_.push_back(elapsedSeconds);
         tickTimes_.push_back(GetTickCount64());
     }
+    ticked_.notify_all();
     if (setup_.tickGate) {
         // Bounded, so that a test that fails before it opens the gate still lets the render end.
         WaitForSingleObject(setup_.tickGate, kTickGateLimitMs);
@@ -145,6 +151,12 @@ std::vector<int64_t> RecordingClient::TickSeconds() const {
 std::vector<uint64_t> RecordingClient::TickTimes() const {
     std::lock_guard<std::mutex> guard(lock_);
     return tickTimes_;
+}
+
+bool RecordingClient::WaitForTicks(size_t count, DWORD timeoutMs) const {
+    std::unique_lock<std::mutex> guard(lock_);
+    return ticked_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                            [&] { return tickTimes_.size() >= count; });
 }
 
 int RecordingClient::PixelsSet() const {
@@ -182,10 +194,16 @@ std::mutex startedLock;
 std::vector<StartedBand> started;
 
 HANDLE heldRelease = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-std::atomic<int> heldStarted{0};
+std::mutex heldLock;
+std::condition_variable heldChanged;
+int heldStarted = 0;
 
 unsigned __stdcall HeldWorker(void* job) {
-    ++heldStarted;
+    {
+        std::lock_guard<std::mutex> guard(heldLock);
+        ++heldStarted;
+    }
+    heldChanged.notify_all();
     while (RenderRunningFlag.load() && WaitForSingleObject(heldRelease, 2) == WAIT_TIMEOUT) {
     }
     return RenderWorkerThread(job);
@@ -208,6 +226,21 @@ unsigned __stdcall LingeringWorker(void* job) {
 HANDLE StartRender(RecordingClient& client) {
     RenderRunningFlag.exchange(true);
     return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DriverEntry, &client, 0, nullptr));
+}
+
+RenderInFlight::RenderInFlight(RecordingClient& client) : thread_(StartRender(client)) {}
+
+RenderInFlight::~RenderInFlight() {
+    if (thread_ && !ended_) {
+        RenderRunningFlag.exchange(false);
+        ReleaseHeldWorkers();
+        EXPECT_TRUE(Wait(kLeftRenderLimitMs)) << "a render the test left did not end once stopped";
+    }
+}
+
+bool RenderInFlight::Wait(DWORD timeoutMs) {
+    ended_ = ended_ || WaitForSingleObject(thread_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    return ended_;
 }
 
 bool WaitAndClose(HANDLE thread, DWORD timeoutMs) {
@@ -265,17 +298,18 @@ unsigned __stdcall LoggingBandRunner(void* argument) {
 
 void ResetHeldWorkers() {
     ResetEvent(heldRelease);
+    std::lock_guard<std::mutex> guard(heldLock);
     heldStarted = 0;
 }
 
-void WaitForHeldWorkers(int count) {
-    while (heldStarted.load() < count) {
-        Sleep(2);
-    }
+bool WaitForHeldWorkers(int count, DWORD timeoutMs) {
+    std::unique_lock<std::mutex> guard(heldLock);
+    return heldChanged.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] { return heldStarted >= count; });
 }
 
 int HeldWorkersStarted() {
-    return heldStarted.load();
+    std::lock_guard<std::mutex> guard(heldLock);
+    return heldStarted;
 }
 
 void ReleaseHeldWorkers() {

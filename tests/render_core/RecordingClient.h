@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -12,6 +13,7 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderStats.h"
 #include "render/RenderThreadPool.h"
+#include "render/ScopedHandle.h"
 #include "render/View.h"
 
 // The default view (x -2 to 1, y -1.3 to 1.3 at single precision) with steps for the size.
@@ -76,6 +78,8 @@ public:
     std::vector<int64_t> TickSeconds() const;
     // Milliseconds (GetTickCount64) of each OnProgressTick.
     std::vector<uint64_t> TickTimes() const;
+    // Waits up to timeoutMs for `count` OnProgressTick calls in all; false if they did not come.
+    bool WaitForTicks(size_t count, DWORD timeoutMs) const;
     int PixelsSet() const;             // SetPixel calls in all
     int MaxTimesOnePixelSet() const;   // 1 when no pixel was set twice
     int PixelsNeverSet() const;
@@ -95,6 +99,7 @@ private:
     std::atomic<DWORD> driverThread_{0};
     bool inPrepare_ = false;
     mutable std::mutex lock_;
+    mutable std::condition_variable ticked_;
     std::vector<std::string> calls_;
     std::vector<int64_t> tickSeconds_;
     std::vector<uint64_t> tickTimes_;
@@ -109,6 +114,26 @@ private:
 
 // Starts RenderDriverThread on the client (flag set first) and returns the thread's handle.
 HANDLE StartRender(RecordingClient& client);
+
+// A render started on a client and waited for before the client goes. Should a test leave before
+// the render has ended, the render is stopped and its held workers are let go first, so that no
+// thread of it outlives the client.
+class RenderInFlight {
+public:
+    explicit RenderInFlight(RecordingClient& client);
+    ~RenderInFlight();
+    RenderInFlight(const RenderInFlight&) = delete;
+    RenderInFlight& operator=(const RenderInFlight&) = delete;
+
+    explicit operator bool() const { return static_cast<bool>(thread_); }
+    // Waits up to timeoutMs for the driver thread to end; false if it did not.
+    bool Wait(DWORD timeoutMs);
+
+private:
+    ScopedHandle thread_;
+    bool ended_ = false;
+};
+
 // Starts and waits up to timeoutMs; false if the render did not end in time.
 bool RenderAndWait(RecordingClient& client, DWORD timeoutMs = 30000);
 bool WaitAndClose(HANDLE thread, DWORD timeoutMs);
@@ -154,8 +179,8 @@ unsigned __stdcall LoggingBandRunner(void* job);
 // kernel on a slow band that watches the flag.
 void ResetHeldWorkers();
 void ReleaseHeldWorkers();
-// Blocks until at least `count` held workers have started.
-void WaitForHeldWorkers(int count);
+// Waits up to timeoutMs for at least `count` held workers to have started; false if they did not.
+bool WaitForHeldWorkers(int count, DWORD timeoutMs);
 int HeldWorkersStarted();
 unsigned __stdcall HoldingBandRunner(void* job);
 

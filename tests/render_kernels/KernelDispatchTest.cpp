@@ -5,6 +5,7 @@
 
 #include "KernelTestSupport.h"
 #include "render/BuildConfig.h"
+#include "render/Formula.h"
 #include "render/KernelDispatch.h"
 #include "render/RenderBand.h"
 #include "render/RenderJob.h"
@@ -63,7 +64,7 @@ TEST(ChooseKernel, PicksTheFamilyTheFlagsAndTheBuildAllow)
     for (const DispatchCase& c : kDispatchCases) {
         SCOPED_TRACE(c.name);
         const Family expected = kBuildAvx ? c.avxBuild : kBuildSse2 ? c.sseBuild : c.scalarBuild;
-        for (int formula = 1; formula <= 5; ++formula) {
+        for (int formula = 1; formula <= Formula::Count; ++formula) {
             SCOPED_TRACE("formula " + std::to_string(formula));
             EXPECT_EQ(ChooseKernel(formula, c.stats), KernelOf(expected, formula));
             if (expected != kNone) {
@@ -112,7 +113,7 @@ TEST(RenderJobRun, RendersTheBandWithTheChosenKernel)
 {
     const Scene scene = SmallScene();
     const RenderStats stats = Stats(false, true, false, false, false);
-    for (int formula = 1; formula <= 5; ++formula) {
+    for (int formula = 1; formula <= Formula::Count; ++formula) {
         SCOPED_TRACE("formula " + std::to_string(formula));
         const RecordingClient viaJob = RunJob(formula, stats, scene);
         const RecordingClient direct = RunKernel(KernelOf(kScalarDouble, formula), scene);

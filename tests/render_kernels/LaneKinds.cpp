@@ -1,25 +1,24 @@
 #include "LaneKinds.h"
 
 #include "render/BuildConfig.h"
+#include "render/KernelDispatch.h"
 
-#define ZORB_LANE_KIND(Namespace, Lane, IsFloat, Width, NeedsAvx)                                \
-    LaneKind{#Lane, IsFloat, Width, NeedsAvx,                                                   \
-             {&Namespace::RenderLambda<Namespace::Lane>, &Namespace::RenderPower2<Namespace::Lane>, \
-              &Namespace::RenderPower3<Namespace::Lane>, &Namespace::RenderPower4<Namespace::Lane>, \
-              &Namespace::RenderExp<Namespace::Lane>}}
+namespace {
+
+LaneKind KindOf(const LaneKernels& kernels, bool needsAvx)
+{
+    return LaneKind{kernels.lane, kernels.isFloat, kernels.width, needsAvx, &kernels};
+}
+
+} // namespace
 
 std::vector<LaneKind> LaneKindsOfThisBuild()
 {
-    std::vector<LaneKind> kinds;
-    kinds.push_back(ZORB_LANE_KIND(scalar, FloatLane, true, 1, false));
-    kinds.push_back(ZORB_LANE_KIND(scalar, DoubleLane, false, 1, false));
-    if constexpr (kBuildSse2) {
-        kinds.push_back(ZORB_LANE_KIND(sse2, Float4Lane, true, 4, false));
-        kinds.push_back(ZORB_LANE_KIND(sse2, Double2Lane, false, 2, false));
-    }
-    if constexpr (kBuildAvx) {
-        kinds.push_back(ZORB_LANE_KIND(avx, Float8Lane, true, 8, true));
-        kinds.push_back(ZORB_LANE_KIND(avx, Double4Lane, false, 4, true));
+    const BuildKernels build = KernelsOfThisBuild();
+    std::vector<LaneKind> kinds = {KindOf(build.scalar->floatLane, false), KindOf(build.scalar->doubleLane, false)};
+    if (build.vector) {
+        kinds.push_back(KindOf(build.vector->floatLane, kBuildAvx));
+        kinds.push_back(KindOf(build.vector->doubleLane, kBuildAvx));
     }
     return kinds;
 }

@@ -6,15 +6,15 @@
 
 #include "render/Kernels.h"
 
-// One lane type of this build with its five kernels, indexed by formula id - 1.
+// One lane type of this build with its kernels.
 struct LaneKind {
     std::string name;
     bool isFloat;
     int width;
     bool needsAvx;
-    RenderKernel kernels[5];
+    const LaneKernels* kernels;
 
-    RenderKernel Kernel(int formula) const { return kernels[formula - 1]; }
+    RenderKernel Kernel(int formula) const { return kernels->Of(formula); }
 };
 
 // The lane types the build under test holds: the scalar pair, then the vector pair if any.
