@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "render/EscapeGroup.h"
+#include "render/Formula.h"
 #include "render/FormulaPolicies.h"
 #include "render/IRenderCallbackInterface.h"
 #include "render/KernelNamespace.h"
@@ -356,34 +357,14 @@ void RenderEscapeTime(const RenderBand* band, IRenderCallbackInterface* client)
     }
 }
 
-template <class Lane>
-void RenderLambda(const RenderBand* band, IRenderCallbackInterface* client)
-{
-    RenderEscapeTime<LambdaFormula<Lane>, Lane>(band, client);
-}
-
-template <class Lane>
-void RenderPower2(const RenderBand* band, IRenderCallbackInterface* client)
-{
-    RenderEscapeTime<Power2Formula<Lane>, Lane>(band, client);
-}
-
-template <class Lane>
-void RenderPower3(const RenderBand* band, IRenderCallbackInterface* client)
-{
-    RenderEscapeTime<Power3Formula<Lane>, Lane>(band, client);
-}
-
-template <class Lane>
-void RenderPower4(const RenderBand* band, IRenderCallbackInterface* client)
-{
-    RenderEscapeTime<Power4Formula<Lane>, Lane>(band, client);
-}
-
-template <class Lane>
-void RenderExp(const RenderBand* band, IRenderCallbackInterface* client)
-{
-    RenderEscapeTime<ExpFormula<Lane>, Lane>(band, client);
-}
+// The kernel of each formula, RenderLambda to RenderExp, the names the kernel tables take.
+#define ZORB_DEFINE_KERNEL(Name)                                                          \
+    template <class Lane>                                                                 \
+    void Render##Name(const RenderBand* band, IRenderCallbackInterface* client)           \
+    {                                                                                     \
+        RenderEscapeTime<Name##Formula<Lane>, Lane>(band, client);                        \
+    }
+ZORB_FOR_EACH_FORMULA(ZORB_DEFINE_KERNEL)
+#undef ZORB_DEFINE_KERNEL
 
 } // namespace ZORB_KERNEL_NAMESPACE
