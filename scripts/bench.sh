@@ -198,8 +198,8 @@ def table(title, a_name, b_name, rows, checksum):
         if checksum:
             sums = (checksums.get(a), checksums.get(b))
             same = "-" if None in sums else ("same" if sums[0] == sums[1] and len(sums[0]) == 1 else "DIFFERS")
-        print("%-40s %10.1f %10.1f %9s %s %s %s %s %s %9s" % (
-            label, median(wall.get(a, [])), median(wall.get(b, [])),
+        print("%-40s %s %s %9s %s %s %s %s %s %9s" % (
+            label, figure(wall.get(a, []), 10), figure(wall.get(b, []), 10),
             ratio(median(wall.get(a, [])), median(wall.get(b, []))),
             figure(cpu.get(a, []), 10), figure(cpu.get(b, []), 10),
             ratio(median(cpu.get(a, [])), median(cpu.get(b, []))),
@@ -228,8 +228,8 @@ if pairs:
     table("This tree's AVX build against its SSE build (speed-up: the SSE build's time over the AVX build's)",
           "SSE", "AVX", pairs, False)
 
-short = ["%s %s (%d of %d)" % ("this" if side == "ours" else rev, name, len(values), rounds)
-         for (side, name), values in sorted(wall.items()) if len(values) < rounds]
+short = ["%s %s (%d of %d)" % ("this" if side == "ours" else rev, name, len(wall.get((side, name), [])), rounds)
+         for side in ("theirs", "ours") for name in order if len(wall.get((side, name), [])) < rounds]
 if short:
     print()
     print("measured in fewer rounds than asked: " + ", ".join(short))
