@@ -55,7 +55,11 @@ kernels_object() {
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     "$ROOT/scripts/build.sh" x64 "$BUILD" > /dev/null
 fi
-cmake --build "$BUILD" -j "$(nproc)" --target zorb_render_Avx > /dev/null
+if ! cmake --build "$BUILD" -j "$(nproc)" --target zorb_render_Avx > "$BUILD/model-loops.log" 2>&1; then
+    tail -n 30 "$BUILD/model-loops.log" >&2
+    echo "model-loops: the AVX kernels do not build (whole log: $BUILD/model-loops.log)" >&2
+    exit 1
+fi
 OURS=$(kernels_object "$BUILD")
 THEIRS=()
 if [ -n "$AGAINST" ]; then
