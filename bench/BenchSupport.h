@@ -4,6 +4,7 @@
 // bounds of its views. Header only, so the programs that do not link BenchClient use it too.
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,6 +43,26 @@ struct BenchOptions {
     int runs;
     bool raw = false; // one line per run, for scripts/bench.sh to set against another build's runs
 };
+
+// One --raw line, "case NAME figures...", out at once: when a run dies part way (its Wine server
+// gone), the cases it finished still reach scripts/bench.sh, which runs only the rest again.
+inline void PrintRawCase(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::fputs("case ", stdout);
+    std::vprintf(format, args);
+    va_end(args);
+    std::fflush(stdout);
+}
+
+// The last --raw line, only when every case ran: a Wine process whose server went away can end
+// with status 0 and no output, so the script asks for this line rather than trust the status.
+inline void PrintRawEnd()
+{
+    std::puts("end");
+    std::fflush(stdout);
+}
 
 // Reads --runs N and --raw; hands every other argument to `other(option, argc, argv, &i)`, which
 // answers whether it took it (and moves i past any value it read). On an unknown option prints

@@ -237,8 +237,9 @@ void RunCase(const BenchCase& c, const std::string& bmpPath, const std::string& 
             memoryPeak = std::max(memoryPeak, sampler.PeakMegabytes());
         }
         if (raw) {
-            std::printf("case large/%s/memory %.3f\ncase large/%s/bmp %.3f\ncase large/%s/jpeg %.3f\n", c.key,
-                        memory.back() * 1000.0, c.key, bmp.back() * 1000.0, c.key, jpeg.back() * 1000.0);
+            PrintRawCase("large/%s/memory %.3f\n", c.key, memory.back() * 1000.0);
+            PrintRawCase("large/%s/bmp %.3f\n", c.key, bmp.back() * 1000.0);
+            PrintRawCase("large/%s/jpeg %.3f\n", c.key, jpeg.back() * 1000.0);
         }
     }
     if (raw) {
@@ -263,7 +264,7 @@ void RunCase(const BenchCase& c, const std::string& bmpPath, const std::string& 
 } // namespace
 
 // Options: --runs N (saves and renders per case, default 3), --raw (one line per run:
-// "case NAME milliseconds"), --case default|seahorse (one case only).
+// "case NAME milliseconds", and "end" once every case ran), --case default|seahorse (one case only).
 int main(int argc, char** argv)
 {
     BenchOptions options{3};
@@ -286,6 +287,9 @@ int main(int argc, char** argv)
         if (only.empty() || only == c.key) {
             RunCase(c, bmpPath, jpegPath, options.runs, options.raw);
         }
+    }
+    if (options.raw) {
+        PrintRawEnd();
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +76,30 @@ int LaneWidth(LaneFamily family)
     return lane ? lane->width : 1;
 }
 
+// The cases --skip names (by their --raw names), which a run leaves out: bench.sh runs again only
+// the cases that a run that died did not finish.
+std::vector<std::string> gSkipped;
+
+std::string CaseName(const char* format, ...)
+{
+    char name[128];
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(name, sizeof(name), format, args);
+    va_end(args);
+    return name;
+}
+
+bool Skipped(const std::string& name)
+{
+    return std::find(gSkipped.begin(), gSkipped.end(), name) != gSkipped.end();
+}
+
+std::string ViewCaseName(const BenchView& view, LaneFamily family, int threads)
+{
+    return CaseName("%s/%s/%s/t%d", BuildName(), LaneName(family), view.name, threads);
+}
+
 struct Result {
     const BenchView* view;
     LaneFamily family;
@@ -103,6 +128,7 @@ double CyclesPerGroupStep(double cpuMs, double clockHz, uint64_t laneSteps, int 
 bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bool raw, double clockHz,
              uint64_t laneSteps, Result* result)
 {
+    const std::string name = ViewCaseName(view, family, threads);
     BenchRender render;
     render.view = ViewOf(view);
     render.width = kWidth;
@@ -120,9 +146,9 @@ bool Measure(const BenchView& view, LaneFamily family, int threads, int runs, bo
         ms.push_back(client.WallSeconds() * 1000.0);
         cpuMs.push_back(client.CpuSeconds() * 1000.0);
         if (raw) {
-            std::printf("case %s/%s/%s/t%d %.3f %.3f %016llx %.2f\n", BuildName(), LaneName(family), view.name, threads,
-                        ms.back(), cpuMs.back(), static_cast<unsigned long long>(client.Checksum()),
-                        CyclesPerGroupStep(cpuMs.back(), clockHz, laneSteps, LaneWidth(family)));
+            PrintRawCase("%s %.3f %.3f %016llx %.2f\n", name.c_str(), ms.back(), cpuMs.back(),
+                         static_cast<unsigned long long>(client.Checksum()),
+                         CyclesPerGroupStep(cpuMs.back(), clockHz, laneSteps, LaneWidth(family)));
         }
     }
     *result = Result{&view, family, threads, Median(ms), Median(cpuMs), client.Checksum()};
@@ -152,6 +178,12 @@ void PrintRatio(const char* label, const Result* numerator, const Result& result
 // with every thread and the lanes Prepare picks, and with one thread on each vector lane.
 void RunLargeCase(int threads, LaneFamily family, bool raw)
 {
+    const std::string name = family == LaneFamily::kAsPrepared
+                                 ? CaseName("%s/large-16000/t%d", BuildName(), threads)
+                                 : CaseName("%s/%s/large-16000/t%d", BuildName(), LaneName(family), threads);
+    if (raw && Skipped(name)) {
+        return;
+    }
     BenchRender render;
     render.view = ViewBounds(-1.5, 0.5, -1.0, 1.0);
     render.width = 16000;
@@ -168,14 +200,9 @@ void RunLargeCase(int threads, LaneFamily family, bool raw)
     const LaneFamily used = stats.simd ? (stats.useFloat ? LaneFamily::kVectorFloat : LaneFamily::kVectorDouble)
                                        : (stats.useFloat ? LaneFamily::kScalarFloat : LaneFamily::kScalarDouble);
     if (raw) {
-        if (family == LaneFamily::kAsPrepared) {
-            std::printf("case %s/large-16000/t%d %.3f %.3f %016llx\n", BuildName(), threads, client.WallSeconds() * 1000.0,
-                        client.CpuSeconds() * 1000.0, static_cast<unsigned long long>(client.Checksum()));
-        } else {
-            std::printf("case %s/%s/large-16000/t%d %.3f %.3f %016llx\n", BuildName(), LaneName(used), threads,
-                        client.WallSeconds() * 1000.0, client.CpuSeconds() * 1000.0,
-                        static_cast<unsigned long long>(client.Checksum()));
-        }
+        // Named by the lanes asked for: Run fails where they are not available.
+        PrintRawCase("%s %.3f %.3f %016llx\n", name.c_str(), client.WallSeconds() * 1000.0, client.CpuSeconds() * 1000.0,
+                     static_cast<unsigned long long>(client.Checksum()));
         return;
     }
     std::printf("%-6s %-11s formula 2 large-16000 threads %2d  wall %9.1f ms  render %9.1f ms  CPU %9.1f ms  %7.1f Mpix/s  rows/band %d\n",
@@ -213,6 +240,10 @@ void RunFloorCases(int all, int runs, bool raw)
     }
     cases.push_back({"saver-cut", 7680, 4320, all, true});
     for (const FloorCase& c : cases) {
+        const std::string name = CaseName("%s/floor-%s/t%d", BuildName(), c.name, c.threads);
+        if (raw && Skipped(name)) {
+            continue;
+        }
         BenchRender render;
         render.view = ViewBounds(-2.0, 1.0, -1.3, 1.3);
         render.width = c.width;
@@ -235,8 +266,7 @@ void RunFloorCases(int all, int runs, bool raw)
             const int rows = c.saverCut ? 1 : client.Stats().threadCount > 1 ? std::max(1, c.height / (4 * c.threads)) : c.height;
             bands = (c.height + rows - 1) / rows;
             if (raw) {
-                std::printf("case %s/floor-%s/t%d %.3f %.3f\n", BuildName(), c.name, c.threads, ms.back(),
-                            client.CpuSeconds() * 1000.0);
+                PrintRawCase("%s %.3f %.3f\n", name.c_str(), ms.back(), client.CpuSeconds() * 1000.0);
             }
         }
         if (!raw) {
@@ -282,28 +312,37 @@ void RunStopCases(const std::vector<LaneFamily>& families, int all, int runs)
 
 } // namespace
 
-// Options: --runs N (renders per case, default 5), --raw (one line per run and nothing else:
-// "case NAME wall_ms cpu_ms"), --no-large (leaves out the 16000 x 16000 case), --floor-only
-// (only the renders without a kernel), --stop-only (only the time a stopped render takes to end).
+// Options: --runs N (renders per case, default 5), --raw (one line per run, "case NAME wall_ms
+// cpu_ms ...", and "end" once every case ran), --no-large (leaves out the 16000 x 16000 case),
+// --no-floor (leaves out the renders without a kernel), --floor-only (only those), --stop-only
+// (only the time a stopped render takes to end), --skip NAME (with --raw: leaves out the case of
+// that name; repeatable).
 int main(int argc, char** argv)
 {
     BenchOptions options{5};
     bool large = true;
+    bool floor = true;
     bool floorOnly = false;
     bool stopOnly = false;
-    const auto noLarge = [&](const std::string& option, int, char**, int*) {
+    const auto noLarge = [&](const std::string& option, int count, char** values, int* i) {
         if (option == "--no-large") {
             large = false;
+        } else if (option == "--no-floor") {
+            floor = false;
         } else if (option == "--floor-only") {
             floorOnly = true;
         } else if (option == "--stop-only") {
             stopOnly = true;
+        } else if (option == "--skip" && *i + 1 < count) {
+            gSkipped.push_back(values[++*i]);
         } else {
             return false;
         }
         return true;
     };
-    if (!ReadBenchOptions(argc, argv, "[--runs N] [--raw] [--no-large] [--floor-only] [--stop-only]", &options, noLarge)) {
+    if (!ReadBenchOptions(argc, argv,
+                          "[--runs N] [--raw] [--no-large] [--no-floor] [--floor-only] [--stop-only] [--skip NAME]...",
+                          &options, noLarge)) {
         return 2;
     }
     const int runs = options.runs;
@@ -325,6 +364,9 @@ int main(int argc, char** argv)
     }
     if (floorOnly) {
         RunFloorCases(all, runs, raw);
+        if (raw) {
+            PrintRawEnd();
+        }
         return 0;
     }
     const double clockHz = MeasureClockHz();
@@ -340,6 +382,9 @@ int main(int argc, char** argv)
         const BenchView& view = kViews[v];
         for (LaneFamily family : families) {
             for (int threads : threadCounts) {
+                if (raw && Skipped(ViewCaseName(view, family, threads))) {
+                    continue;
+                }
                 Result result;
                 if (!Measure(view, family, threads, runs, raw, clockHz, counts[v].LaneSteps(LaneWidth(family)), &result)) {
                     if (!raw) {
@@ -352,11 +397,14 @@ int main(int argc, char** argv)
             }
         }
     }
-    RunFloorCases(all, runs, raw);
+    if (floor) {
+        RunFloorCases(all, runs, raw);
+    }
     if (raw) {
         if (large) {
             RunLargeCases(all, true);
         }
+        PrintRawEnd();
         return 0;
     }
 

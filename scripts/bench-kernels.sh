@@ -9,7 +9,7 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/wine-env.sh"
 OLD=$1 NEW=$2 ROUNDS=$3 VIEW=$4 LANE=$5 THREADS=$6 VARIANT=${7:-Avx} FIGURE=${FIGURE:-min}
-zorb_prefix_64
+zorb_bench_prefix
 old_ms=() new_ms=()
 for _ in $(seq "$ROUNDS"); do
     o=$("$WINE64" "$OLD/bench/zorb_kernel_bench_$VARIANT.exe" "$VIEW" "$LANE" "$THREADS" 3)

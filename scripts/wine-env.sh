@@ -61,6 +61,23 @@ zorb_prefix_32() {
     fi
 }
 
+# The benchmarks' own prefix and server. On the tests' prefix, each start and end of
+# scripts/test.sh or run.sh ends the server (wineserver -k), and with it every benchmark process
+# attached to it; one that is just connecting stops with "wine client error:0: recvmsg:
+# Connection reset by peer". The server stays a minute after the last process, so that the
+# benchmark's processes, run one after another, do not each meet a server shutting down.
+zorb_bench_prefix() {
+    export WINEPREFIX=${ZORB_BENCH_WINEPREFIX:-$ZORB_ROOT/build/wineprefix-bench}
+    zorb_prefix_64
+    zorb_bench_server
+}
+
+# Again after a run that failed, whose server may be gone.
+zorb_bench_server() {
+    # Status 2 when one is running already: that one serves.
+    wineserver -p60 2> /dev/null || true
+}
+
 ZORB_XVFB_PID=""
 # Xvfb picks a free display number itself (-displayfd) and tells it once it listens: runs
 # started at the same moment each get their own display, where checking for a free number and
