@@ -102,7 +102,8 @@ ZorbGUI::ZorbGUI()
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     SecondsPerCount = 1.0 / static_cast<double>(frequency.QuadPart);
-    uiThreadId = GetCurrentThreadId();
+    // GetInstance is asked first on the thread that then makes and runs the window.
+    rendered.uiThreadId = GetCurrentThreadId();
     CoInitialize(nullptr);
 }
 
@@ -176,7 +177,6 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
     InitCommonControlsEx(&controls);
 
     gui->instance = GetModuleHandleA(nullptr);
-    gui->uiThreadId = GetCurrentThreadId();
     RegisterMainClass(*gui);
 
     {

@@ -280,30 +280,35 @@ public:
     bool bandShown = false;
     bool bandFree = false;
     CriticalSection bandLock;
-    // The render in flight: its driver thread, and the view and image size it was started
-    // with, which its threads see however the window changes meanwhile.
+    // The render in flight: its driver thread.
     HANDLE renderThread = nullptr;
     DWORD renderThreadId = 0;
-    DWORD uiThreadId = 0;
-    View renderView{};
-    int renderWidth = 0;
-    int renderHeight = 0;
-    // What the render's workers read for every pixel or group of pixels, copied when it
-    // starts. On cache lines of its own, written only while no render runs: the UI thread's
-    // writes to the rest of the object never take these lines from the workers' caches.
-    struct alignas(64) RenderAnswers {
+    // Everything a render sees: the settings it was started with and the buffers it writes,
+    // copied by StartRender while no render runs, so that commands changing the view or the
+    // formula, or a resize, in the middle of it never hand its threads a half-written record.
+    // The engine's getters follow one rule, OnRenderThread: the render's own threads (driver
+    // and workers) are answered from here, every other thread from the live fields.
+    // On cache lines of its own, written only while no render runs: the UI thread's writes to
+    // the rest of the object never take these lines from the workers' caches.
+    struct alignas(64) RenderSnapshot {
+        View view{};
+        int width = 0;
+        int height = 0;
+        int formula = 0;
+        uint64_t maxIterations = 0;
+        double juliaRe = 0.0;
+        double juliaIm = 0.0;
+        bool julia = false;
+        bool linearColouring = true;
         uint8_t* dibBits = nullptr;
         float* smoothBuffer = nullptr;
         uint32_t bottomRow = 0; // screenHeight: PixelIndex's row base
         uint32_t stride = 0;
-        uint64_t maxIterations = 0;
-        double juliaRe = 0.0;
-        double juliaIm = 0.0;
+        // The window's thread, set when the object is made: the one thread that is never a
+        // render's. Kept here so that the workers' question never reads the object's other lines.
         DWORD uiThreadId = 0;
-        bool julia = false;
-        bool linearColouring = true;
     };
-    RenderAnswers renderAnswers{};
+    RenderSnapshot rendered{};
     // Which render the progress tips belong to, and whether its tips may still be shown.
     uint32_t renderSerial = 0;
     bool tipsOpen = false;
@@ -318,13 +323,11 @@ private:
     ZorbGUI(const ZorbGUI&) = delete;
     ZorbGUI& operator=(const ZorbGUI&) = delete;
 
-    bool OnRenderThread() const { return GetCurrentThreadId() != uiThreadId; }
-    // The same question for the per-pixel answers, asked of their own cache line; false
-    // before the first render, when no render thread can ask.
-    bool OnAnswerThread() const
-    {
-        return renderAnswers.uiThreadId != 0 && GetCurrentThreadId() != renderAnswers.uiThreadId;
-    }
+    // Whether the caller is one of a render's threads, which see `rendered`.
+    bool OnRenderThread() const { return GetCurrentThreadId() != rendered.uiThreadId; }
+    // The image size the window has now (client area less the bars, clipped to the buffers).
+    int LiveImageWidth() const;
+    int LiveImageHeight() const;
     HDC RenderWindowDc() const;
     void ReleaseImageBuffers();
 };

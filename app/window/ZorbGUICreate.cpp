@@ -49,7 +49,6 @@ HIMAGELIST LoadToolbarImages(HINSTANCE instance, int bitmapId)
 LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
 {
     hwnd = window;
-    uiThreadId = GetCurrentThreadId();
     RECT client;
     GetClientRect(window, &client);
     clientWidth = client.right;

@@ -228,8 +228,9 @@ bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs)
 
 ReferenceScene SceneOfLastRender(ZorbGUI* gui)
 {
-    return ReferenceScene{gui->renderView, gui->renderWidth, gui->renderHeight, gui->formula,
-                          gui->maxIterations, gui->julia, gui->juliaRe, gui->juliaIm, gui->linearColouring};
+    const ZorbGUI::RenderSnapshot& r = gui->rendered;
+    return ReferenceScene{r.view,  r.width,   r.height,  r.formula,        r.maxIterations,
+                          r.julia, r.juliaRe, r.juliaIm, r.linearColouring};
 }
 
 std::vector<uint8_t> RenderReference(const ReferenceScene& scene)
@@ -242,8 +243,8 @@ std::vector<uint8_t> RenderReference(const ReferenceScene& scene)
 
 int CountPictureDifferences(ZorbGUI* gui, const std::vector<uint8_t>& reference)
 {
-    const int width = gui->renderWidth;
-    const int height = gui->renderHeight;
+    const int width = gui->rendered.width;
+    const int height = gui->rendered.height;
     int differences = 0;
     for (int y = 1; y <= height; ++y) {
         for (int x = 0; x < width; ++x) {
