@@ -6,17 +6,6 @@
 #include "app/window/MenuRadioGroup.h"
 #include "app/window/ZorbGUI.h"
 
-namespace {
-
-// Menu order, the order of PaletteId.
-const int kPaletteItems[kPaletteCount] = {
-    CommandId::PaletteRainbow,     CommandId::PaletteMonoRed,     CommandId::PaletteMonoGreen,
-    CommandId::PaletteMonoBlue,    CommandId::PaletteGreyscale,   CommandId::PaletteBinaryRed,
-    CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue,  CommandId::PalettePsychadelic,
-};
-
-} // namespace
-
 void ZorbGUI::BuildPalette(BitmapInfo256* bitmapInfo)
 {
     BuildPaletteTable(&paletteTable, static_cast<PaletteId>(paletteId));

@@ -4,27 +4,20 @@
 
 #include "app/palette/Palette.h"
 #include "app/resources/resource.h"
+#include "app/window/MenuRadioGroup.h"
 #include "app/window/WindowDc.h"
-
-namespace {
-
-const int kMenuItems[] = {
-    CommandId::FormulaLambda,   CommandId::FormulaNormal,    CommandId::FormulaCubed,
-    CommandId::FormulaFourthPower, CommandId::FormulaExponential, CommandId::AdaptiveIterations,
-    CommandId::PaletteRainbow,  CommandId::PaletteMonoRed,   CommandId::PaletteMonoGreen,
-    CommandId::PaletteMonoBlue, CommandId::PaletteGreyscale, CommandId::PaletteBinaryRed,
-    CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue, CommandId::PalettePsychadelic,
-};
-
-} // namespace
 
 void GuiFixture::SetUp()
 {
     menu = CreateMenu();
     const HMENU items = CreatePopupMenu();
-    for (int id : kMenuItems) {
-        AppendMenuA(items, MF_STRING, id, "item");
+    for (const MenuChoice& item : kFormulaItems) {
+        AppendMenuA(items, MF_STRING, item.command, "formula");
     }
+    for (const MenuChoice& item : kPaletteItems) {
+        AppendMenuA(items, MF_STRING, item.command, "palette");
+    }
+    AppendMenuA(items, MF_STRING, CommandId::AdaptiveIterations, "Adaptive Iterations");
     AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(items), "Items");
     window = CreateWindowExA(0, "STATIC", "view test", WS_OVERLAPPEDWINDOW, 0, 0, kWidth, kHeight,
                              nullptr, menu, GetModuleHandleA(nullptr), nullptr);
