@@ -20,8 +20,7 @@ namespace {
 ZorbGUI* Instance = nullptr;
 
 constexpr float kDpiScale = 0.010416667f; // 1 / 96
-constexpr float kWindowedWidth = 640.0f;
-constexpr float kWindowedHeight = 555.0f;
+constexpr int kWindowedWidth = 640;
 constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW;
 // WS_POPUP and the class-specific bit 0x8. The window class gives that bit no meaning; it is
 // set so that the fullscreen window's style, as GWL_STYLE reports it, is exactly this value.
@@ -185,8 +184,8 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
         gui->dpiY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) * kDpiScale;
     }
 
-    int width = static_cast<int>(gui->dpiX * kWindowedWidth);
-    int height = static_cast<int>(gui->dpiY * kWindowedHeight);
+    int width = gui->ScaleX(kWindowedWidth);
+    int height = gui->DefaultWindowHeight();
     const int mode = WindowModeFromCommandLine(commandLine);
     const bool fullscreen = mode == 1 || (mode == -1 && AskFullscreen());
     if (fullscreen) {

@@ -188,6 +188,7 @@ public:
     RGBQUAD* GetPalette() { return paletteWindow; }
     HWND GetHwnd() const { return hwnd; }
     int ScaleX(int v) const { return static_cast<int>(static_cast<float>(v) * dpiX); }
+    // The height of the window in windowed mode at this DPI.
     int DefaultWindowHeight() const { return static_cast<int>(dpiY * 555.0f); }
     uint8_t* GetDibBits() { return dibBits; }
     float* GetSmoothBuffer() { return smoothBuffer; }
