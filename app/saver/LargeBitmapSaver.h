@@ -11,6 +11,7 @@
 #include "render/View.h"
 #include "app/files/JpegFile.h"
 #include "app/files/OutputFile.h"
+#include "app/handles/ScopedHandle.h"
 #include "app/saver/LargeImageFileType.h"
 #include "app/saver/LargeImagePassBuffers.h"
 #include "app/saver/LargeImagePasses.h"
@@ -177,8 +178,8 @@ private:
 
     // Guards state, attached, the dialog handles and the texts.
     CriticalSection lock;
-    HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
-    HANDLE fileEvent = nullptr; // manual reset, set while no save holds an open file
+    KernelHandle idleEvent; // manual reset, set while no save holds the claim
+    KernelHandle fileEvent; // manual reset, set while no save holds an open file
     State state = State::Idle;
     bool attached = false;      // the running save reports to `dialog`
     bool lastSaveFailed = false;

@@ -4,7 +4,6 @@
 
 #include <objbase.h>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/resources/resource.h"
@@ -108,40 +107,15 @@ ZorbGUI::ZorbGUI()
 
 ZorbGUI::~ZorbGUI()
 {
-    ReleaseImageBuffers();
-    delete[] smoothBuffer;
-    if (backBufferDC != nullptr) {
-        SelectObject(backBufferDC, backBufferOldBitmap);
-        DeleteObject(backBufferBitmap);
-        DeleteDC(backBufferDC);
-    }
-    if (toolbarImages != nullptr) {
-        ImageList_Destroy(toolbarImages);
-    }
-    if (toolbarHotImages != nullptr) {
-        ImageList_Destroy(toolbarHotImages);
-    }
     CoUninitialize();
 }
 
 void ZorbGUI::ReleaseImageBuffers()
 {
-    if (memoryDC != nullptr) {
-        const HGDIOBJ dib = SelectObject(memoryDC, oldBitmap);
-        DeleteObject(dib != nullptr ? dib : dibSection);
-        DeleteDC(memoryDC);
-        memoryDC = nullptr;
-        dibSection = nullptr;
-        dibBits = nullptr;
-    } else if (dibSection != nullptr) {
-        DeleteObject(dibSection);
-        dibSection = nullptr;
-        dibBits = nullptr;
-    }
-    std::free(screenBitmapInfo);
-    screenBitmapInfo = nullptr;
-    std::free(imageBitmapInfo);
-    imageBitmapInfo = nullptr;
+    memoryDC.reset();
+    dibBits = nullptr;
+    screenBitmapInfo.reset();
+    imageBitmapInfo.reset();
 }
 
 ZorbGUI* ZorbGUI::GetInstance()

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <commctrl.h>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "render/CriticalSection.h"
@@ -11,10 +12,10 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/BitmapFile.h"
+#include "app/handles/Gdi.h"
 #include "app/palette/Palette.h"
 #include "app/view/ViewHistory.h"
 #include "app/view/ViewZoom.h"
-#include "app/window/WindowDc.h"
 
 class RenderThreadPool;
 struct RenderStats;
@@ -90,6 +91,11 @@ public:
 
     // ---- Window creation handlers and bars (ZorbGUICreate.cpp) ----
     LRESULT OnCreate(HWND window, const CREATESTRUCTA* create);
+    // The buffers renders write and the window shows, made for a screen of width x height with
+    // the image at the client size: both bitmap infos, the DIB section in memoryDC, the smooth
+    // values and the back buffer, with the palette built into them. Any made before are
+    // released first. False when one cannot be had.
+    bool CreateImageBuffers(int width, int height);
     void LayoutStatusBar();
     void CreateProgressBar();
     void PlaceProgressBar();
@@ -114,6 +120,9 @@ public:
     LRESULT OnPaint();
     LRESULT OnToolTipText(NMHDR* header);
     LRESULT OnContextMenu(LPARAM lParam);
+    // Builds the right-click popup, tracks it at a screen point and destroys it; the command
+    // chosen, or 0 when none was.
+    int TrackPopupMenuAt(POINT screen);
     LRESULT OnKeyDown(WPARAM key);
     LRESULT OnTimer(UINT_PTR timerId);
     LRESULT OnMouseMove(WPARAM keys, int x, int y);
@@ -191,7 +200,7 @@ public:
     // The height of the window in windowed mode at this DPI.
     int DefaultWindowHeight() const { return static_cast<int>(dpiY * 555.0f); }
     uint8_t* GetDibBits() { return dibBits; }
-    float* GetSmoothBuffer() { return smoothBuffer; }
+    float* GetSmoothBuffer() { return smoothBuffer.get(); }
     void SetMaxIterations(uint64_t limit) { maxIterations = limit; }
     uint32_t PixelIndex(uint32_t x, uint32_t y) const
     {
@@ -219,18 +228,18 @@ public:
     View wheelView{};
     POINT dragStart{0, 0};
     POINT dragEnd{0, 0};
-    HDC memoryDC = nullptr;
+    // The 8-bit DIB section a render writes, selected into its DC for the buffers' whole life.
+    BitmapDc memoryDC;
     std::optional<WindowDc> windowDC; // the render driver's, while a render runs
-    HDC backBufferDC = nullptr;
-    HGDIOBJ oldBitmap = nullptr;
-    HBITMAP dibSection = nullptr;
+    // A screen-compatible bitmap in window co-ordinates: the last finished picture.
+    BitmapDc backBufferDC;
     int clientWidth = 0;
     int clientHeight = 0;
     uint8_t* dibBits = nullptr;
-    float* smoothBuffer = nullptr;
-    BitmapInfo256* screenBitmapInfo = nullptr;
+    std::unique_ptr<float[]> smoothBuffer;
+    std::unique_ptr<BitmapInfo256> screenBitmapInfo;
     int screenStride = 0;
-    BitmapInfo256* imageBitmapInfo = nullptr;
+    std::unique_ptr<BitmapInfo256> imageBitmapInfo;
     int imageStride = 0;
     RGBQUAD savedColour{};
     PaletteTable paletteTable{};
@@ -266,10 +275,8 @@ public:
     // Screen size the buffers were made for (SM_CXSCREEN x SM_CYSCREEN at WM_CREATE).
     int screenWidth = 0;
     int screenHeight = 0;
-    HBITMAP backBufferBitmap = nullptr;
-    HGDIOBJ backBufferOldBitmap = nullptr;
-    HIMAGELIST toolbarImages = nullptr;
-    HIMAGELIST toolbarHotImages = nullptr;
+    ImageList toolbarImages;
+    ImageList toolbarHotImages;
     // The view the picture in the DIB shows: the last render's, or the last wheel preview's.
     View dibView{};
     // The part of the plane (bounds only) that the DIB shows as rendered picture; a wheel
@@ -348,7 +355,7 @@ bool SetRenderRunning(bool running);
 // Performance-counter time in seconds, for intervals.
 double QpcSeconds();
 extern double SecondsPerCount;
-// The popup menu while it is tracked (null otherwise), and whether the next drag move has no
+// The popup menu while it is tracked (null otherwise; TrackPopupMenuAt owns it), and whether the next drag move has no
 // old rubber band to erase.
 extern HMENU PopupMenuHandle;
 extern bool BandFirstMove;

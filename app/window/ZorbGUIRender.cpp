@@ -96,7 +96,7 @@ void ZorbGUI::StartRender()
     rendered.julia = julia;
     rendered.linearColouring = linearColouring;
     rendered.dibBits = dibBits;
-    rendered.smoothBuffer = smoothBuffer;
+    rendered.smoothBuffer = smoothBuffer.get();
     rendered.bottomRow = static_cast<uint32_t>(screenHeight);
     rendered.stride = static_cast<uint32_t>(screenStride);
     ++renderSerial;
@@ -304,7 +304,7 @@ void ZorbGUI::OnRenderStart()
     SendMessageA(toolbar, TB_ENABLEBUTTON, ToolbarButtonId::StopRender, MAKELPARAM(TRUE, 0));
     windowDC.emplace(hwnd);
     BackBufferToDib();
-    GetDIBColorTable(memoryDC, 0, 255, paletteWindow);
+    GetDIBColorTable(memoryDC.get(), 0, 255, paletteWindow);
 }
 
 void ZorbGUI::OnProgressTick(int64_t elapsedSeconds)

@@ -10,7 +10,7 @@
 #include "app/dialogs/FileDialog.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 

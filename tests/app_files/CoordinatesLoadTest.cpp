@@ -11,7 +11,7 @@
 #include "app/view/ViewBounds.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
+#include "tests/support/WindowlessGui.h"
 #include "tests/support/BoundedView.h"
 
 namespace {

@@ -15,8 +15,8 @@
 #include "app/files/OutputFile.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
 #include "tests/support/FilesIn.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 

@@ -12,29 +12,19 @@
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
 #include "render/RenderThreadPool.h"
-#include "app/dialogs/FileDialog.h"
 #include "app/files/OutputFile.h"
 #include "app/palette/Palette.h"
 #include "app/palette/SmoothColour.h"
 #include "app/saver/LargeBitmapSaver.h"
 #include "app/window/ZorbGUI.h"
 #include "tests/support/BoundedView.h"
+#include "tests/support/WindowlessGui.h"
 
 ZorbGUI* SaverTestGui(const View& view, int formula)
 {
-    ZorbGUI* gui = ZorbGUI::GetInstance();
-    gui->paletteId = static_cast<int>(PaletteId::Rainbow);
-    BuildPaletteTable(&gui->paletteTable, PaletteId::Rainbow);
-    gui->cycleOffset = 0;
-    gui->paletteWindow = gui->paletteTable.entries;
-    gui->cycleStep = 1;
-    gui->cycleReverse = 0;
+    ZorbGUI* gui = WindowlessGui(kTestScreenWidth, kTestScreenHeight);
     gui->view = view;
     gui->formula = formula;
-    gui->julia = false;
-    gui->linearColouring = true;
-    GetTempPathA(MAX_PATH, gui->exeDir);
-    InitFileDialogRecord(nullptr, &gui->fileDialog);
     return gui;
 }
 

@@ -13,9 +13,8 @@
 
 class ZorbGUI;
 
-// The window object without a window, as the saver and its dialog read it: Rainbow palette
-// at cycle offset 0, the given view and formula, a program folder and the shared file-dialog
-// record. No message loop of its own, so it never renders.
+// The window object without a window (WindowlessGui), as the saver and its dialog read it,
+// with the given view and formula.
 ZorbGUI* SaverTestGui(const View& view, int formula = 2);
 
 // What a save copies from that window object.

@@ -15,7 +15,7 @@ namespace {
 RGBQUAD ScreenColour(ZorbGUI* gui, int index)
 {
     RGBQUAD colour{};
-    GetDIBColorTable(gui->memoryDC, index, 1, &colour);
+    GetDIBColorTable(gui->memoryDC.get(), index, 1, &colour);
     return colour;
 }
 

@@ -139,7 +139,7 @@ TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
     const DWORD start = GetTickCount();
     DestroyWindow(gui->hwnd);
     EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";
-    EXPECT_EQ(gui->memoryDC, nullptr) << "buffers released once no thread can use them";
+    EXPECT_EQ(gui->memoryDC.get(), nullptr) << "buffers released once no thread can use them";
     CloseMainWindow();
     // Closing must not wait for the render to run its course, which would take hours here.
     // Stopped, its threads end within moments; the bound leaves room for a busy machine.

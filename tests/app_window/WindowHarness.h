@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/handles/ScopedHandle.h"
 #include "app/window/ZorbGUI.h"
 #include "render/View.h"
 
@@ -88,6 +89,6 @@ private:
     int button_;
     std::string text_;
     bool answered_ = false;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
     volatile LONG stop_ = 0;
 };
