@@ -11,8 +11,8 @@
 #include "app/view/ViewBounds.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/support/WindowlessGui.h"
 #include "tests/support/BoundedView.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 
