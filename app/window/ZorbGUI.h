@@ -81,7 +81,7 @@ public:
     // WM_PAINT with renderDue set: starts a render of the current view, or, while one still
     // runs, stops it and starts again once it has ended.
     void StartRender();
-    bool IsRenderActive() const { return renderThread != nullptr; }
+    bool IsRenderActive() const { return static_cast<bool>(renderThread); }
     // Blocks until the running render (if any) has ended, answering the messages its threads
     // send meanwhile; false if it has not ended within timeoutMs.
     bool JoinRenderThread(DWORD timeoutMs);
@@ -289,7 +289,7 @@ public:
     bool bandFree = false;
     CriticalSection bandLock;
     // The render in flight: its driver thread.
-    HANDLE renderThread = nullptr;
+    KernelHandle renderThread;
     DWORD renderThreadId = 0;
     // Everything a render sees: the settings it was started with and the buffers it writes,
     // copied by StartRender while no render runs, so that commands changing the view or the

@@ -49,7 +49,7 @@ void SetStatusTip(HWND statusBar, int part, const char* text)
 void ZorbGUI::StartRender()
 {
     if (IsRenderActive()) {
-        if (WaitForSingleObject(renderThread, 0) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(renderThread.get(), 0) != WAIT_OBJECT_0) {
             // The running render is stopped; its end (OnRenderFinished) starts this one.
             SetRenderRunning(false);
             renderDue = 1;
@@ -107,7 +107,7 @@ void ZorbGUI::StartRender()
     pictureBounds = view;
     unsigned threadId = 0;
     const uintptr_t thread = _beginthreadex(nullptr, 0, &RenderThreadEntry, this, 0, &threadId);
-    renderThread = reinterpret_cast<HANDLE>(thread);
+    renderThread.reset(reinterpret_cast<HANDLE>(thread));
     renderThreadId = threadId;
 
     LastRenderWidth = clientWidth;
@@ -117,17 +117,20 @@ void ZorbGUI::StartRender()
 
 bool ZorbGUI::JoinRenderThread(DWORD timeoutMs)
 {
-    if (renderThread == nullptr) {
+    if (!renderThread) {
         return true;
     }
+    const HANDLE thread = renderThread.get();
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
         const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-        const DWORD result = MsgWaitForMultipleObjects(1, &renderThread, FALSE, remaining, QS_SENDMESSAGE);
+        // Also for a message sent before the wait began, which a look at the queue since (a
+        // PeekMessage of the close, say) has made old news: its sender waits all the same.
+        const DWORD result =
+            MsgWaitForMultipleObjectsEx(1, &thread, remaining, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0) {
-            CloseHandle(renderThread);
-            renderThread = nullptr;
+            renderThread.reset();
             ShowRenderEnd();
             return true;
         }

@@ -208,7 +208,7 @@ uint32_t CapturedColour(COLORREF colour)
 
 bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs)
 {
-    const HANDLE thread = gui->renderThread;
+    const HANDLE thread = gui->renderThread.get();
     if (thread == nullptr) {
         return true;
     }
