@@ -82,6 +82,9 @@ public:
     void SetFileType(LargeImageFileType type) { fileType = type; }
     LargeImageFileType GetFileType() const { return fileType; }
     int32_t GetPassesWritten() const { return passesWritten.load(); }
+    // The colour indices of the pass being rendered, buffer row i at i x pitch, as its workers
+    // write them: kUnrenderedIndex until a pixel is done. For watching a save while it runs.
+    const uint8_t* GetPassIndexRows() const { return buffers.indexRows; }
     // Whether the last save that ended could not write all of its file.
     bool LastSaveFailed();
 

@@ -135,7 +135,10 @@ TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    Sleep(500); // not answering: workers block in their sent progress messages
+    // Past the render's start: its workers have reached a progress step.
+    ASSERT_TRUE(PumpUntil([gui] { return SendMessageA(gui->progressBar, PBM_GETPOS, 0, 0) > 0; }));
+    // Answering nothing from here on: a render thread blocks in the next report it sends.
+    ASSERT_TRUE(WaitForUnansweredMessage());
     const DWORD start = GetTickCount();
     DestroyWindow(gui->hwnd);
     EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";

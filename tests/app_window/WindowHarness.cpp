@@ -103,6 +103,13 @@ void PumpFor(DWORD milliseconds)
     DispatchPending();
 }
 
+bool WaitForUnansweredMessage(DWORD limitMs)
+{
+    // Returns as soon as a sent message is queued, even one queued before the call, and
+    // dispatches nothing: the sender stays blocked.
+    return MsgWaitForMultipleObjectsEx(0, nullptr, limitMs, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
+}
+
 bool WaitForRender(ZorbGUI* gui, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();

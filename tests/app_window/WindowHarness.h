@@ -20,6 +20,22 @@ void CloseMainWindow();
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
+// Dispatches messages until the condition holds; false when the limit passes first.
+template <class Condition>
+bool PumpUntil(Condition done, DWORD limitMs = 60000)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= limitMs) {
+            return false;
+        }
+        PumpFor(10);
+    }
+    return true;
+}
+// Waits, answering nothing, until another thread is blocked in a message it sent to this one,
+// as a render thread is when it reports to the bars; false when none comes within the limit.
+bool WaitForUnansweredMessage(DWORD limitMs = 60000);
 // Dispatches messages until no render runs or is due, no wheel zoom waits and nothing is left
 // to paint. False on time-out.
 bool WaitForRender(ZorbGUI* gui, DWORD timeoutMs = 60000);
