@@ -11,6 +11,7 @@
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
+#include "render/RenderStats.h"
 #include "render/RenderThreadPool.h"
 #include "app/files/OutputFile.h"
 #include "app/palette/Palette.h"
@@ -149,7 +150,11 @@ public:
     uint64_t GetMaxIterations() override { return iterations; }
     void OnPassComplete(int64_t) override {}
     void OnRenderStart() override {}
-    void OnRenderComplete(double seconds, const RenderStats*) override { picture->seconds = seconds; }
+    void OnRenderComplete(double seconds, const RenderStats* stats) override
+    {
+        picture->seconds = seconds;
+        picture->useFloat = stats->useFloat;
+    }
     void OnProgressTick(int64_t) override {}
 
 private:

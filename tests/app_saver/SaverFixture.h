@@ -28,6 +28,7 @@ View LopsidedView();
 // pixel.
 View SlowStrip();
 constexpr int kSlowFormula = 3;
+constexpr int kLambdaFormula = 1;
 
 // A path in the temporary folder, deleted first.
 std::string TempPath(const char* name);
@@ -58,6 +59,7 @@ struct MemoryPicture {
     std::vector<uint8_t> indices;
     std::vector<float> smooth;
     double seconds = 0.0;
+    bool useFloat = false; // the precision the engine chose
 };
 MemoryPicture RenderInMemory(const View& view, int width, int height, uint32_t iterations,
                              const WindowRenderSettings& look);
