@@ -9,29 +9,13 @@
 
 // A bitmap, brush, pen or font.
 template <class T>
-struct GdiObjectKind {
-    using Handle = T;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle object) { DeleteObject(object); }
-};
-template <class T>
-using GdiObject = ScopedHandle<GdiObjectKind<T>>;
+using GdiObject = ScopedHandle<ReleasedBy<T, &DeleteObject>>;
 
 // A DC made with CreateCompatibleDC.
-struct MemoryDcKind {
-    using Handle = HDC;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle dc) { DeleteDC(dc); }
-};
-using MemoryDc = ScopedHandle<MemoryDcKind>;
+using MemoryDc = ScopedHandle<ReleasedBy<HDC, &DeleteDC>>;
 
 // An image list, such as a toolbar's; it must outlive the control that shows it.
-struct ImageListKind {
-    using Handle = HIMAGELIST;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle list) { ImageList_Destroy(list); }
-};
-using ImageList = ScopedHandle<ImageListKind>;
+using ImageList = ScopedHandle<ReleasedBy<HIMAGELIST, &ImageList_Destroy>>;
 
 // A memory DC with a bitmap of its own selected into it for the DC's whole life: the window's
 // DIB section, its back buffer. The bitmap is selected out again, then the DC and the bitmap

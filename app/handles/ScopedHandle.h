@@ -43,34 +43,27 @@ private:
     Handle handle_ = Kind::Empty();
 };
 
-// Events, threads, semaphores: anything CloseHandle ends.
-struct KernelHandleKind {
-    using Handle = HANDLE;
+// A kind of handle that is null while it holds nothing and is released by one call.
+template <class H, auto Close>
+struct ReleasedBy {
+    using Handle = H;
     static Handle Empty() { return nullptr; }
-    static void Release(Handle handle) { CloseHandle(handle); }
+    static void Release(Handle handle) { Close(handle); }
 };
-using KernelHandle = ScopedHandle<KernelHandleKind>;
 
-// A FindFirstFile search.
+// Events, threads, semaphores: anything CloseHandle ends.
+using KernelHandle = ScopedHandle<ReleasedBy<HANDLE, &CloseHandle>>;
+
+// A C file that is read, or written where nothing needs to know whether its close succeeded.
+using CFile = ScopedHandle<ReleasedBy<FILE*, &fclose>>;
+
+// A menu of the program's own, not one a window holds (which goes with the window).
+using Menu = ScopedHandle<ReleasedBy<HMENU, &DestroyMenu>>;
+
+// A FindFirstFile search, which holds nothing when it is INVALID_HANDLE_VALUE.
 struct FileSearchKind {
     using Handle = HANDLE;
     static Handle Empty() { return INVALID_HANDLE_VALUE; }
     static void Release(Handle handle) { FindClose(handle); }
 };
 using FileSearch = ScopedHandle<FileSearchKind>;
-
-// A C file that is read, or written where nothing needs to know whether its close succeeded.
-struct CFileKind {
-    using Handle = FILE*;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle file) { fclose(file); }
-};
-using CFile = ScopedHandle<CFileKind>;
-
-// A menu of the program's own, not one a window holds (which goes with the window).
-struct MenuKind {
-    using Handle = HMENU;
-    static Handle Empty() { return nullptr; }
-    static void Release(Handle menu) { DestroyMenu(menu); }
-};
-using Menu = ScopedHandle<MenuKind>;
