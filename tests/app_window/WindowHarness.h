@@ -8,6 +8,7 @@
 #include "app/handles/ScopedHandle.h"
 #include "app/window/ZorbGUI.h"
 #include "render/View.h"
+#include "tests/support/PollUntil.h"
 
 // The real main window, created in this process under Wine, and what the tests need around it:
 // pumping messages until a render is done, reading the bars, and the engine rendering a view
@@ -24,14 +25,7 @@ void PumpFor(DWORD milliseconds);
 template <class Condition>
 bool PumpUntil(Condition done, DWORD limitMs = 60000)
 {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= limitMs) {
-            return false;
-        }
-        PumpFor(10);
-    }
-    return true;
+    return PollUntil(done, limitMs, [] { PumpFor(10); });
 }
 // Waits, answering nothing, until another thread is blocked in a message it sent to this one,
 // as a render thread is when it reports to the bars; false when none comes within the limit.
