@@ -15,6 +15,7 @@
 #include "app/handles/Gdi.h"
 #include "app/palette/Palette.h"
 #include "app/view/ViewHistory.h"
+#include "app/view/ViewIterations.h"
 #include "app/view/ViewZoom.h"
 
 class RenderThreadPool;
@@ -270,7 +271,7 @@ public:
     bool linearColouring = true;
     int renderDue = 1;
     int statusPartEdges[3] = {0, 0, 0};
-    uint64_t maxIterations = 512;
+    uint64_t maxIterations = kDefaultMaxIterations;
 
     // Screen size the buffers were made for (SM_CXSCREEN x SM_CYSCREEN at WM_CREATE).
     int screenWidth = 0;
