@@ -11,6 +11,12 @@
 
 namespace {
 
+// Rows of the running render are done: its workers have stepped the progress bar.
+bool ProgressStepped(ZorbGUI* gui)
+{
+    return SendMessageA(gui->progressBar, PBM_GETPOS, 0, 0) > 0;
+}
+
 TEST_F(MainWindowTest, ResizingRefitsTheViewAndStaysInsideTheBuffers)
 {
     RECT original;
@@ -66,7 +72,7 @@ TEST_F(MainWindowTest, RedrawDuringASlowRenderLeavesOnlyTheNewPicture)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    PumpFor(200);
+    ASSERT_TRUE(PumpUntil([] { return ProgressStepped(gui); })) << "the old render draws";
 
     gui->maxIterations = 512;
     SendCommand(gui, CommandId::FormulaNormal);
@@ -135,8 +141,8 @@ TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    // Past the render's start: its workers have reached a progress step.
-    ASSERT_TRUE(PumpUntil([gui] { return SendMessageA(gui->progressBar, PBM_GETPOS, 0, 0) > 0; }));
+    // Past the render's start: its workers are drawing rows.
+    ASSERT_TRUE(PumpUntil([gui] { return ProgressStepped(gui); }));
     // Answering nothing from here on: a render thread blocks in the next report it sends.
     ASSERT_TRUE(WaitForUnansweredMessage());
     const DWORD start = GetTickCount();
@@ -172,11 +178,7 @@ TEST(WindowLifetime, ClosingDuringARenderAtTheHighestLimitEndsItsThreads)
         }
         return false;
     };
-    const ULONGLONG start = GetTickCount64();
-    while (!escapedPixelSeen() && GetTickCount64() - start < 60000) {
-        PumpFor(1);
-    }
-    ASSERT_TRUE(escapedPixelSeen());
+    ASSERT_TRUE(PumpUntil(escapedPixelSeen));
     ASSERT_TRUE(gui->IsRenderActive());
     DestroyWindow(gui->hwnd);
     EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";
