@@ -16,7 +16,6 @@
 #include "IterationCount.h"
 #include "render/BuildConfig.h"
 #include "render/Formula.h"
-#include "render/KernelDispatch.h"
 #include "render/Processors.h"
 
 namespace {
@@ -45,23 +44,17 @@ const char* BuildName()
     return kBuildAvx ? "Avx" : kBuildSse2 ? "Sse" : "Scalar";
 }
 
-// The lane type a family forces, or null for the one Prepare picks.
-const LaneKernels* LaneOf(LaneFamily family)
-{
-    const BuildKernels kernels = KernelsOfThisBuild();
-    switch (family) {
-    case LaneFamily::kScalarFloat: return &kernels.scalar->floatLane;
-    case LaneFamily::kScalarDouble: return &kernels.scalar->doubleLane;
-    case LaneFamily::kVectorFloat: return kernels.vector ? &kernels.vector->floatLane : nullptr;
-    case LaneFamily::kVectorDouble: return kernels.vector ? &kernels.vector->doubleLane : nullptr;
-    default: return nullptr;
-    }
-}
-
+// The lanes are named here rather than taken from the engine's kernel tables, so that the
+// benchmark builds against older trees too (scripts/bench.sh --against).
 const char* LaneName(LaneFamily family)
 {
-    const LaneKernels* lane = LaneOf(family);
-    return lane ? lane->lane : "?";
+    switch (family) {
+    case LaneFamily::kScalarFloat: return "FloatLane";
+    case LaneFamily::kScalarDouble: return "DoubleLane";
+    case LaneFamily::kVectorFloat: return kBuildAvx ? "Float8Lane" : "Float4Lane";
+    case LaneFamily::kVectorDouble: return kBuildAvx ? "Double4Lane" : "Double2Lane";
+    default: return "?";
+    }
 }
 
 LaneFamily ScalarOf(LaneFamily family)
@@ -72,8 +65,11 @@ LaneFamily ScalarOf(LaneFamily family)
 
 int LaneWidth(LaneFamily family)
 {
-    const LaneKernels* lane = LaneOf(family);
-    return lane ? lane->width : 1;
+    switch (family) {
+    case LaneFamily::kVectorFloat: return kBuildAvx ? 8 : 4;
+    case LaneFamily::kVectorDouble: return kBuildAvx ? 4 : 2;
+    default: return 1;
+    }
 }
 
 // The cases --skip names (by their --raw names), which a run leaves out: bench.sh runs again only

@@ -196,7 +196,7 @@ unsigned __stdcall RenderWorkerThread(void* argument) {
 }
 
 bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
-    ScopedHandle done;
+    KernelHandle done;
     unsigned long long serial = 0;
     if (!RenderThreadPool::CurrentPass(&done, &serial)) {
         return totalMs != 0;
@@ -208,9 +208,9 @@ bool WaitForRenderToFinish(uint32_t stepMs, uint32_t totalMs) {
     for (;;) {
         const DWORD wait = std::min<uint32_t>(step, remaining);
         if (done) {
-            if (WaitForSingleObject(done.Get(), wait) == WAIT_OBJECT_0) {
+            if (WaitForSingleObject(done.get(), wait) == WAIT_OBJECT_0) {
                 // Give the signal back: the driver is waiting for the same pass end.
-                ReleaseSemaphore(done.Get(), 1, nullptr);
+                ReleaseSemaphore(done.get(), 1, nullptr);
                 ended = true;
                 break;
             }

@@ -37,7 +37,7 @@ RenderThreadPool::~RenderThreadPool() {
     // Only when the render was left early (a throwing client): the pass still running ends
     // first, then the ready scheduler is handed an empty pass, which it ends at once.
     if (passRunning) {
-        WaitForSingleObject(doneSemaphore.Get(), INFINITE);
+        WaitForSingleObject(doneSemaphore.get(), INFINITE);
     }
     // Jobs that were queued but never taken are still ours; taken ones belong to their workers,
     // which have all left the pool once a pass is over.
@@ -54,7 +54,7 @@ RenderThreadPool::~RenderThreadPool() {
             passQueued = true;
             WakeAllConditionVariable(&handOffChanged);
         }
-        WaitForSingleObject(doneSemaphore.Get(), INFINITE);
+        WaitForSingleObject(doneSemaphore.get(), INFINITE);
     }
     DismissParkedWorkers();
     {
@@ -73,7 +73,7 @@ bool RenderThreadPool::Init(int capacity, IRenderCallbackInterface* client) {
         bandRunner = &RenderWorkerThread;
     }
 
-    doneSemaphore.Reset(CreateSemaphoreA(nullptr, 0, 1, nullptr));
+    doneSemaphore.reset(CreateSemaphoreA(nullptr, 0, 1, nullptr));
     this->capacity = std::max(0, capacity);
     jobs.reset(new (std::nothrow) RenderJob*[std::max(1, this->capacity)]);
     slotFree.reset(new (std::nothrow) bool[threadCount]);
@@ -132,7 +132,7 @@ bool RenderThreadPool::StartScheduler() {
     }
     unsigned id = 0;
     // Nobody waits on the scheduler: the pass's end is told by doneSemaphore.
-    const ScopedHandle scheduler(threadStarter(&RenderSchedulerThread, this, &id));
+    const KernelHandle scheduler(threadStarter(&RenderSchedulerThread, this, &id));
     if (!scheduler) {
         return false;
     }
@@ -146,7 +146,7 @@ void RenderThreadPool::StartNextScheduler() {
         return;
     }
     unsigned id = 0;
-    const ScopedHandle scheduler(threadStarter(&RenderNextSchedulerThread, this, &id));
+    const KernelHandle scheduler(threadStarter(&RenderNextSchedulerThread, this, &id));
     if (!scheduler) {
         return; // the next pass starts its scheduler itself
     }
@@ -201,7 +201,7 @@ void RenderThreadPool::Schedule() {
         }
     }
     if (doneSemaphore) {
-        ReleaseSemaphore(doneSemaphore.Get(), 1, nullptr);
+        ReleaseSemaphore(doneSemaphore.get(), 1, nullptr);
     }
 }
 
@@ -266,7 +266,7 @@ void RenderThreadPool::CountParkedWorkerIn() {
 bool RenderThreadPool::StartParkedWorker() {
     unsigned id = 0;
     // Nobody waits on the thread: it tells its end through the hand-off state.
-    const ScopedHandle worker(threadStarter(&RenderParkedWorkerThread, this, &id));
+    const KernelHandle worker(threadStarter(&RenderParkedWorkerThread, this, &id));
     if (worker) {
         return true;
     }
@@ -367,25 +367,25 @@ bool RenderThreadPool::WaitDone(DWORD milliseconds) {
     if (!doneSemaphore) {
         return true; // no signal to wait for: the pass was run on the driver thread
     }
-    if (WaitForSingleObject(doneSemaphore.Get(), milliseconds) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(doneSemaphore.get(), milliseconds) != WAIT_OBJECT_0) {
         return false;
     }
     passRunning = false;
     return true;
 }
 
-bool RenderThreadPool::CurrentPass(ScopedHandle* done, unsigned long long* serial) {
-    done->Reset();
+bool RenderThreadPool::CurrentPass(KernelHandle* done, unsigned long long* serial) {
+    done->reset();
     ExclusiveSrwLock guard(HandOffLock);
     if (!CurrentRenderPool) {
         return false;
     }
     *serial = CurrentPassSerial;
-    const ScopedHandle& poolDone = CurrentRenderPool->doneSemaphore;
+    const KernelHandle& poolDone = CurrentRenderPool->doneSemaphore;
     HANDLE copy = nullptr;
-    if (poolDone && DuplicateHandle(GetCurrentProcess(), poolDone.Get(), GetCurrentProcess(), &copy, 0, FALSE,
+    if (poolDone && DuplicateHandle(GetCurrentProcess(), poolDone.get(), GetCurrentProcess(), &copy, 0, FALSE,
                                     DUPLICATE_SAME_ACCESS)) {
-        done->Reset(copy);
+        done->reset(copy);
     }
     return true;
 }

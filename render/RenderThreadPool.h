@@ -68,7 +68,7 @@ public:
     // none. Else its serial, which tells it from the pool's next pass, and in *done a handle of
     // the caller's own to its doneSemaphore (none if it could not be made), which stays valid
     // when the driver destroys the pool meanwhile.
-    static bool CurrentPass(ScopedHandle* done, unsigned long long* serial);
+    static bool CurrentPass(KernelHandle* done, unsigned long long* serial);
     // Whether the pass of that serial is still being scheduled.
     static bool IsPassScheduled(unsigned long long serial);
 
@@ -154,7 +154,7 @@ private:
     std::unique_ptr<bool[]> slotFree;
     CriticalSection queueLock;
     CriticalSection slotLock;
-    ScopedHandle doneSemaphore;
+    KernelHandle doneSemaphore;
     bool schedulerReady = false; // the driver's only
     bool passRunning = false;    // the driver's only: a scheduler thread has a pass not yet seen to end
 

@@ -90,14 +90,9 @@ void CommandLine::SplitModulePath(const std::string& path)
         return;
     }
     const std::string folder = FolderOfPath(path);
-    if (folder.empty()) {
-        directory = path;
-        fileName = path;
-    } else {
-        // The folder without its closing separator.
-        directory = folder.substr(0, folder.size() - 1);
-        fileName = path.substr(folder.size());
-    }
+    // The folder without its closing separator: none for a bare name, which is all file name.
+    directory = folder.empty() ? folder : folder.substr(0, folder.size() - 1);
+    fileName = path.substr(folder.size());
 }
 
 void SplitString(const std::string& text, char delimiter, std::vector<std::string>& out)

@@ -286,12 +286,10 @@ bool Updater::Download()
 
 bool Updater::CopyDownloaded(bool force)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA(tempFile.c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) {
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (!GetFileAttributesExA(tempFile.c_str(), GetFileExInfoStandard, &found)) {
         return false;
     }
-    FindClose(find);
     int64_t size = static_cast<int64_t>((static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow);
     // Unforced, the file must be what this Updater wrote; forced, what the hand-over announced.
     // Without a known size the file may be anything left in the temporary folder, and an empty

@@ -34,30 +34,28 @@ int CommandOfButton(int button)
     }
 }
 
-int PaletteOfCommand(int id)
-{
-    switch (id) {
-    case CommandId::PaletteRainbow: return static_cast<int>(PaletteId::Rainbow);
-    case CommandId::PaletteMonoRed: return static_cast<int>(PaletteId::MonoRed);
-    case CommandId::PaletteMonoGreen: return static_cast<int>(PaletteId::MonoGreen);
-    case CommandId::PaletteMonoBlue: return static_cast<int>(PaletteId::MonoBlue);
-    case CommandId::PaletteGreyscale: return static_cast<int>(PaletteId::Greyscale);
-    case CommandId::PaletteBinaryRed: return static_cast<int>(PaletteId::BinaryRed);
-    case CommandId::PaletteBinaryGreen: return static_cast<int>(PaletteId::BinaryGreen);
-    case CommandId::PaletteBinaryBlue: return static_cast<int>(PaletteId::BinaryBlue);
-    case CommandId::PalettePsychadelic: return static_cast<int>(PaletteId::Psychadelic);
-    default: return -1;
-    }
-}
-
 } // namespace
 
 LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const int id = LOWORD(wParam);
-    const int palette = PaletteOfCommand(id);
-    if (palette >= 0) {
+    const int palette = ChoiceOfCommand(kPaletteItems, id);
+    if (palette != kNoChoice) {
         SelectPalette(id, palette);
+        return 0;
+    }
+    const int formulaId = ChoiceOfCommand(kFormulaItems, id);
+    if (formulaId == Formula::Lambda) {
+        SetLambdaAtPoint(lParam); // the lambda map's constant comes from a point of the picture
+        return 0;
+    }
+    if (formulaId != kNoChoice) {
+        SelectFormula(id, formulaId);
+        return 0;
+    }
+    const int linear = ChoiceOfCommand(kColouringItems, id);
+    if (linear != kNoChoice) {
+        SelectColouring(linear != 0);
         return 0;
     }
     const int buttonCommand = CommandOfButton(id);
@@ -73,11 +71,6 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case CommandId::SaveCycleRange: SaveCycleRange(); return 0;
     case CommandId::SaveLargeImage: SaveLargeImage(*this, instance, window); return 0;
     case CommandId::Exit: SendMessageA(window, WM_CLOSE, 0, 0); return 0;
-    case CommandId::FormulaLambda: SetLambdaAtPoint(lParam); return 0;
-    case CommandId::FormulaNormal: SelectFormula(id, Formula::Power2); return 0;
-    case CommandId::FormulaCubed: SelectFormula(id, Formula::Power3); return 0;
-    case CommandId::FormulaFourthPower: SelectFormula(id, Formula::Power4); return 0;
-    case CommandId::FormulaExponential: SelectFormula(id, Formula::Exp); return 0;
     case CommandId::Redraw: RequestRedraw(); return 0;
     case CommandId::StopRender: SetRenderRunning(false); return 0;
     case CommandId::FixAspect:
@@ -89,8 +82,6 @@ LRESULT ZorbGUI::OnCommand(HWND window, UINT message, WPARAM wParam, LPARAM lPar
     case CommandId::Reset: Reset(); return 0;
     case CommandId::MaxIterations: AskMaxIterations(*this, instance, window); return 0;
     case CommandId::AdaptiveIterations: ToggleAdaptiveIterations(); return 0;
-    case CommandId::ColouringLinear: SelectColouring(true); return 0;
-    case CommandId::ColouringProgressive: SelectColouring(false); return 0;
     case CommandId::CycleGo: SetTimer(window, TimerId::ColourCycle, 0, nullptr); return 0;
     case CommandId::CycleStop: KillTimer(window, TimerId::ColourCycle); return 0;
     case CommandId::CycleReverse: cycleReverse ^= 1; return 0;
@@ -141,7 +132,7 @@ void ZorbGUI::SetLambdaAtPoint(LPARAM lParam)
     const PlanePoint c = PixelToPlane(view, GetWidth(), GetHeight(), point);
     LambdaConstant.re = c.re;
     LambdaConstant.im = c.im;
-    SelectFormula(CommandId::FormulaLambda, Formula::Lambda);
+    SelectFormula(CommandOfChoice(kFormulaItems, Formula::Lambda), Formula::Lambda);
 }
 
 void ZorbGUI::CycleFaster()
@@ -169,6 +160,6 @@ void ZorbGUI::ToggleAdaptiveIterations()
 
 void ZorbGUI::SelectColouring(bool linear)
 {
-    CheckRadioGroup(hwnd, kColouringItems, linear ? CommandId::ColouringLinear : CommandId::ColouringProgressive);
+    CheckRadioGroup(hwnd, kColouringItems, CommandOfChoice(kColouringItems, linear ? 1 : 0));
     linearColouring = linear;
 }

@@ -49,7 +49,7 @@ PictureSave SavePicture(ZorbGUI& gui, const char* path, bool bitmap)
     bool written;
     if (bitmap) {
         gui.imageStride = InitBitmapInfoHeader(gui.imageBitmapInfo->header, gui.GetWidth(), gui.GetHeight());
-        written = WriteBitmap(output.Out(), gui.imageBitmapInfo, WindowPicture(gui), gui.GetHwnd());
+        written = WriteBitmap(output.Out(), gui.imageBitmapInfo.get(), WindowPicture(gui), gui.GetHwnd());
         if (!written) {
             output.Discard();
             return PictureSave::NotWritten;

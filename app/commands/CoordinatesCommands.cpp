@@ -8,6 +8,7 @@
 #include "app/dialogs/FileDialog.h"
 #include "app/files/CoordinatesFile.h"
 #include "app/files/OutputFile.h"
+#include "app/handles/ScopedHandle.h"
 #include "app/view/ViewAspect.h"
 #include "app/view/ViewBounds.h"
 #include "app/window/ZorbGUI.h"
@@ -105,18 +106,20 @@ void SaveCoordinatesToFile(ZorbGUI& gui, const char* path)
 
 void LoadCoordinatesFromFile(ZorbGUI& gui, const char* path)
 {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
-        ShowFileError(gui, "Error Opening File");
-        return;
-    }
     CoordinateRecord record = RecordOf(gui);
-    bool valid = CoordinateBytesValid(file);
-    if (valid) {
-        rewind(file);
-        valid = ParseCoordinates(file, record);
+    bool valid;
+    {
+        const CFile file(fopen(path, "rb"));
+        if (!file) {
+            ShowFileError(gui, "Error Opening File");
+            return;
+        }
+        valid = CoordinateBytesValid(file.get());
+        if (valid) {
+            rewind(file.get());
+            valid = ParseCoordinates(file.get(), record);
+        }
     }
-    fclose(file);
 
     // What was read before an invalid file ended stays: the bounds are replaced by the reset
     // below, the Julia constant is kept.

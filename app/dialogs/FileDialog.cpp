@@ -1,6 +1,8 @@
 #include "app/dialogs/FileDialog.h"
 
-#include <cstring>
+#include <string>
+
+#include "Updater/Updater/ProgramFolder.h"
 
 char FileDialogPath[MAX_PATH] = {};
 
@@ -23,14 +25,10 @@ void InitFileDialogRecord(HWND owner, OPENFILENAMEA* record)
 
 void StripFileName(char* path)
 {
-    char* cut = nullptr;
-    for (char* p = path; *p != '\0'; ++p) {
-        if (*p == '/' || *p == '\\') {
-            cut = p + 1;
-        }
-    }
-    if (cut != nullptr) {
-        *cut = '\0';
+    // A bare name has no folder to cut back to, and is left as it is.
+    const std::string folder = FolderOfPath(path);
+    if (!folder.empty()) {
+        path[folder.size()] = '\0';
     }
 }
 

@@ -1,7 +1,8 @@
 #include "app/files/JpegFile.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include <jerror.h>
 
@@ -160,8 +161,8 @@ bool WriteJpeg(OutputFile& out, const DibPicture& picture)
     if (width < 1 || picture.height < 1) {
         return false;
     }
-    auto* rgbRow = static_cast<uint8_t*>(malloc(static_cast<size_t>(kRgbComponents) * width));
-    if (rgbRow == nullptr) {
+    const std::unique_ptr<uint8_t[]> rgbRow(new (std::nothrow) uint8_t[static_cast<size_t>(kRgbComponents) * width]);
+    if (!rgbRow) {
         return false;
     }
     JpegWriter writer;
@@ -171,11 +172,9 @@ bool WriteJpeg(OutputFile& out, const DibPicture& picture)
         const uint8_t* indices = picture.indices + offset;
         const float* smooth = picture.smooth + offset;
         for (int x = 0; x < width; ++x) {
-            SmoothPixelColour(rgbRow, x, indices[x], smooth[x], picture.palette);
+            SmoothPixelColour(rgbRow.get(), x, indices[x], smooth[x], picture.palette);
         }
-        whole = writer.WriteRow(rgbRow);
+        whole = writer.WriteRow(rgbRow.get());
     }
-    whole = whole && writer.Finish();
-    free(rgbRow);
-    return whole;
+    return whole && writer.Finish();
 }

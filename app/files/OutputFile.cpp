@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "Updater/Updater/ProgramFolder.h"
+
 namespace {
 
 std::atomic<int64_t> OutputBytesLeft{-1};
@@ -23,16 +25,6 @@ size_t TakeFromLimit(size_t bytes)
             return static_cast<size_t>(taken);
         }
     }
-}
-
-// The folder part of a path with its separator, or "." for a bare name.
-std::string FolderOf(const std::string& path)
-{
-    const size_t separator = path.find_last_of("\\/");
-    if (separator == std::string::npos) {
-        return ".";
-    }
-    return path.substr(0, separator + 1);
 }
 
 constexpr char kTemporaryPrefix[] = "zsv";
@@ -111,8 +103,11 @@ bool ReplacingFile::Open(const char* target)
         (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) != 0) {
         return false;
     }
+    // Beside the target, so that the replacement is a rename; a bare name lies in the current
+    // folder.
+    const std::string folder = FolderOfPath(target);
     char temporary[MAX_PATH];
-    if (GetTempFileNameA(FolderOf(target).c_str(), kTemporaryPrefix, 0, temporary) == 0) {
+    if (GetTempFileNameA(folder.empty() ? "." : folder.c_str(), kTemporaryPrefix, 0, temporary) == 0) {
         return false;
     }
     FILE* file = fopen(temporary, "wb");

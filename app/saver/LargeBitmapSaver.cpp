@@ -26,9 +26,9 @@ constexpr char kSavedCaption[] = "File Saved";
 }
 
 LargeBitmapSaver::LargeBitmapSaver()
+    : idleEvent(CreateEventA(nullptr, TRUE, TRUE, nullptr)),
+      fileEvent(CreateEventA(nullptr, TRUE, TRUE, nullptr))
 {
-    idleEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    fileEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
 }
 
 LargeBitmapSaver::~LargeBitmapSaver()
@@ -43,11 +43,11 @@ LargeBitmapSaver::~LargeBitmapSaver()
     // release themselves, the lock, the file and the JPEG writer among them, are destroyed
     // with the object all the same: the process is ending, and that thread ends with it.
     if (!WaitUntilIdle(0)) {
+        idleEvent.release();
+        fileEvent.release();
         return;
     }
     buffers.Release();
-    CloseHandle(fileEvent);
-    CloseHandle(idleEvent);
 }
 
 void LargeBitmapSaver::Init(HWND dialogWindow, HWND progress, HWND status)
@@ -69,7 +69,7 @@ LargeImageReserve LargeBitmapSaver::Reserve(const LargeImageSettings& request, L
             return LargeImageReserve::Busy;
         }
         state = State::Reserved;
-        ResetEvent(idleEvent);
+        ResetEvent(idleEvent.get());
     }
 
     const int32_t threads = request.threads < 1 ? 1 : request.threads;
@@ -91,7 +91,7 @@ void LargeBitmapSaver::CancelReservation()
     if (state == State::Reserved) {
         buffers.Release();
         state = State::Idle;
-        SetEvent(idleEvent);
+        SetEvent(idleEvent.get());
     }
 }
 
@@ -109,7 +109,7 @@ bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& f
         view.UpdateSteps(width, height);
         output = std::move(file);
         fileClosed = false;
-        ResetEvent(fileEvent);
+        ResetEvent(fileEvent.get());
         passesWritten = 0;
         passFirstRow = 1;
         passCount = PassCount(height, bandsPerPass);
@@ -134,7 +134,7 @@ bool LargeBitmapSaver::Start(const WindowRenderSettings& settings, const View& f
             const CriticalSectionLock hold(lock);
             output.Discard();
             fileClosed = true;
-            SetEvent(fileEvent);
+            SetEvent(fileEvent.get());
             attached = false;
             state = State::Reserved;
         }
@@ -164,12 +164,12 @@ bool LargeBitmapSaver::IsBusy()
 
 bool LargeBitmapSaver::WaitUntilIdle(DWORD milliseconds)
 {
-    return WaitForSingleObject(idleEvent, milliseconds) == WAIT_OBJECT_0;
+    return WaitForSingleObject(idleEvent.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool LargeBitmapSaver::WaitForFileClosed(DWORD milliseconds)
 {
-    return WaitForSingleObject(fileEvent, milliseconds) == WAIT_OBJECT_0;
+    return WaitForSingleObject(fileEvent.get(), milliseconds) == WAIT_OBJECT_0;
 }
 
 bool LargeBitmapSaver::LastSaveFailed()

@@ -11,6 +11,7 @@
 #include "render/View.h"
 #include "app/files/JpegFile.h"
 #include "app/files/OutputFile.h"
+#include "app/handles/ScopedHandle.h"
 #include "app/saver/LargeImageFileType.h"
 #include "app/saver/LargeImagePassBuffers.h"
 #include "app/saver/LargeImagePasses.h"
@@ -81,6 +82,9 @@ public:
     void SetFileType(LargeImageFileType type) { fileType = type; }
     LargeImageFileType GetFileType() const { return fileType; }
     int32_t GetPassesWritten() const { return passesWritten.load(); }
+    // The colour indices of the pass being rendered, buffer row i at i x pitch, as its workers
+    // write them: kUnrenderedIndex until a pixel is done. For watching a save while it runs.
+    const uint8_t* GetPassIndexRows() const { return buffers.indexRows; }
     // Whether the last save that ended could not write all of its file.
     bool LastSaveFailed();
 
@@ -177,8 +181,8 @@ private:
 
     // Guards state, attached, the dialog handles and the texts.
     CriticalSection lock;
-    HANDLE idleEvent = nullptr; // manual reset, set while no save holds the claim
-    HANDLE fileEvent = nullptr; // manual reset, set while no save holds an open file
+    KernelHandle idleEvent; // manual reset, set while no save holds the claim
+    KernelHandle fileEvent; // manual reset, set while no save holds an open file
     State state = State::Idle;
     bool attached = false;      // the running save reports to `dialog`
     bool lastSaveFailed = false;

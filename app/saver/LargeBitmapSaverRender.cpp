@@ -203,7 +203,7 @@ void LargeBitmapSaver::CloseFile()
         writeFailed = true;
     }
     fileClosed = true;
-    SetEvent(fileEvent);
+    SetEvent(fileEvent.get());
 }
 
 void LargeBitmapSaver::OnProgressTick(int64_t elapsedSeconds)
@@ -259,7 +259,7 @@ void LargeBitmapSaver::OnRenderComplete(double seconds, const RenderStats* stats
         target = attached ? dialog : nullptr;
         attached = false;
         state = State::Idle;
-        SetEvent(idleEvent);
+        SetEvent(idleEvent.get());
     }
 
     // After a cancel the dialog is gone and nobody is told: the box would pop up out of

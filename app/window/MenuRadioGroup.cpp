@@ -1,12 +1,13 @@
 #include "app/window/MenuRadioGroup.h"
 
-void CheckRadioGroup(HWND window, const int* ids, size_t count, int selected)
+void CheckRadioGroup(HWND window, const MenuChoice* group, size_t count, int selected)
 {
     const HMENU menu = GetMenu(window);
     if (menu == nullptr) {
         return;
     }
     for (size_t i = 0; i < count; ++i) {
-        CheckMenuItem(menu, ids[i], MF_BYCOMMAND | (ids[i] == selected ? MF_CHECKED : MF_UNCHECKED));
+        const int id = group[i].command;
+        CheckMenuItem(menu, id, MF_BYCOMMAND | (id == selected ? MF_CHECKED : MF_UNCHECKED));
     }
 }

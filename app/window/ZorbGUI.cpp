@@ -4,7 +4,6 @@
 
 #include <objbase.h>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "app/resources/resource.h"
@@ -20,8 +19,7 @@ namespace {
 ZorbGUI* Instance = nullptr;
 
 constexpr float kDpiScale = 0.010416667f; // 1 / 96
-constexpr float kWindowedWidth = 640.0f;
-constexpr float kWindowedHeight = 555.0f;
+constexpr int kWindowedWidth = 640;
 constexpr DWORD kWindowedStyle = WS_OVERLAPPEDWINDOW;
 // WS_POPUP and the class-specific bit 0x8. The window class gives that bit no meaning; it is
 // set so that the fullscreen window's style, as GWL_STYLE reports it, is exactly this value.
@@ -102,46 +100,22 @@ ZorbGUI::ZorbGUI()
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     SecondsPerCount = 1.0 / static_cast<double>(frequency.QuadPart);
-    uiThreadId = GetCurrentThreadId();
+    // GetInstance is asked first on the thread that then makes and runs the window.
+    rendered.uiThreadId = GetCurrentThreadId();
     CoInitialize(nullptr);
 }
 
 ZorbGUI::~ZorbGUI()
 {
-    ReleaseImageBuffers();
-    delete[] smoothBuffer;
-    if (backBufferDC != nullptr) {
-        SelectObject(backBufferDC, backBufferOldBitmap);
-        DeleteObject(backBufferBitmap);
-        DeleteDC(backBufferDC);
-    }
-    if (toolbarImages != nullptr) {
-        ImageList_Destroy(toolbarImages);
-    }
-    if (toolbarHotImages != nullptr) {
-        ImageList_Destroy(toolbarHotImages);
-    }
     CoUninitialize();
 }
 
 void ZorbGUI::ReleaseImageBuffers()
 {
-    if (memoryDC != nullptr) {
-        const HGDIOBJ dib = SelectObject(memoryDC, oldBitmap);
-        DeleteObject(dib != nullptr ? dib : dibSection);
-        DeleteDC(memoryDC);
-        memoryDC = nullptr;
-        dibSection = nullptr;
-        dibBits = nullptr;
-    } else if (dibSection != nullptr) {
-        DeleteObject(dibSection);
-        dibSection = nullptr;
-        dibBits = nullptr;
-    }
-    std::free(screenBitmapInfo);
-    screenBitmapInfo = nullptr;
-    std::free(imageBitmapInfo);
-    imageBitmapInfo = nullptr;
+    memoryDC.reset();
+    dibBits = nullptr;
+    screenBitmapInfo.reset();
+    imageBitmapInfo.reset();
 }
 
 ZorbGUI* ZorbGUI::GetInstance()
@@ -176,7 +150,6 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
     InitCommonControlsEx(&controls);
 
     gui->instance = GetModuleHandleA(nullptr);
-    gui->uiThreadId = GetCurrentThreadId();
     RegisterMainClass(*gui);
 
     {
@@ -185,8 +158,8 @@ int ZorbGUI::CreateMainWindow(ZorbGUI* gui, const char* commandLine)
         gui->dpiY = static_cast<float>(GetDeviceCaps(screen.get(), LOGPIXELSY)) * kDpiScale;
     }
 
-    int width = static_cast<int>(gui->dpiX * kWindowedWidth);
-    int height = static_cast<int>(gui->dpiY * kWindowedHeight);
+    int width = gui->ScaleX(kWindowedWidth);
+    int height = gui->DefaultWindowHeight();
     const int mode = WindowModeFromCommandLine(commandLine);
     const bool fullscreen = mode == 1 || (mode == -1 && AskFullscreen());
     if (fullscreen) {

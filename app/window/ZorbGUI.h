@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <commctrl.h>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "render/CriticalSection.h"
@@ -11,10 +12,11 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/View.h"
 #include "app/files/BitmapFile.h"
+#include "app/handles/Gdi.h"
 #include "app/palette/Palette.h"
 #include "app/view/ViewHistory.h"
+#include "app/view/ViewIterations.h"
 #include "app/view/ViewZoom.h"
-#include "app/window/WindowDc.h"
 
 class RenderThreadPool;
 struct RenderStats;
@@ -80,7 +82,7 @@ public:
     // WM_PAINT with renderDue set: starts a render of the current view, or, while one still
     // runs, stops it and starts again once it has ended.
     void StartRender();
-    bool IsRenderActive() const { return renderThread != nullptr; }
+    bool IsRenderActive() const { return static_cast<bool>(renderThread); }
     // Blocks until the running render (if any) has ended, answering the messages its threads
     // send meanwhile; false if it has not ended within timeoutMs.
     bool JoinRenderThread(DWORD timeoutMs);
@@ -90,6 +92,11 @@ public:
 
     // ---- Window creation handlers and bars (ZorbGUICreate.cpp) ----
     LRESULT OnCreate(HWND window, const CREATESTRUCTA* create);
+    // The buffers renders write and the window shows, made for a screen of width x height with
+    // the image at the client size: both bitmap infos, the DIB section in memoryDC, the smooth
+    // values and the back buffer, with the palette built into them. Any made before are
+    // released first. False when one cannot be had.
+    bool CreateImageBuffers(int width, int height);
     void LayoutStatusBar();
     void CreateProgressBar();
     void PlaceProgressBar();
@@ -114,6 +121,9 @@ public:
     LRESULT OnPaint();
     LRESULT OnToolTipText(NMHDR* header);
     LRESULT OnContextMenu(LPARAM lParam);
+    // Builds the right-click popup, tracks it at a screen point and destroys it; the command
+    // chosen, or 0 when none was.
+    int TrackPopupMenuAt(POINT screen);
     LRESULT OnKeyDown(WPARAM key);
     LRESULT OnTimer(UINT_PTR timerId);
     LRESULT OnMouseMove(WPARAM keys, int x, int y);
@@ -188,9 +198,10 @@ public:
     RGBQUAD* GetPalette() { return paletteWindow; }
     HWND GetHwnd() const { return hwnd; }
     int ScaleX(int v) const { return static_cast<int>(static_cast<float>(v) * dpiX); }
+    // The height of the window in windowed mode at this DPI.
     int DefaultWindowHeight() const { return static_cast<int>(dpiY * 555.0f); }
     uint8_t* GetDibBits() { return dibBits; }
-    float* GetSmoothBuffer() { return smoothBuffer; }
+    float* GetSmoothBuffer() { return smoothBuffer.get(); }
     void SetMaxIterations(uint64_t limit) { maxIterations = limit; }
     // Where the engine's pixel (x from 0, y from 1 at the top) lies in a bottom-up picture of
     // `rows` rows `stride` bytes apart, and in smooth values laid out alike; 32-bit unsigned.
@@ -222,18 +233,18 @@ public:
     View wheelView{};
     POINT dragStart{0, 0};
     POINT dragEnd{0, 0};
-    HDC memoryDC = nullptr;
+    // The 8-bit DIB section a render writes, selected into its DC for the buffers' whole life.
+    BitmapDc memoryDC;
     std::optional<WindowDc> windowDC; // the render driver's, while a render runs
-    HDC backBufferDC = nullptr;
-    HGDIOBJ oldBitmap = nullptr;
-    HBITMAP dibSection = nullptr;
+    // A screen-compatible bitmap in window co-ordinates: the last finished picture.
+    BitmapDc backBufferDC;
     int clientWidth = 0;
     int clientHeight = 0;
     uint8_t* dibBits = nullptr;
-    float* smoothBuffer = nullptr;
-    BitmapInfo256* screenBitmapInfo = nullptr;
+    std::unique_ptr<float[]> smoothBuffer;
+    std::unique_ptr<BitmapInfo256> screenBitmapInfo;
     int screenStride = 0;
-    BitmapInfo256* imageBitmapInfo = nullptr;
+    std::unique_ptr<BitmapInfo256> imageBitmapInfo;
     int imageStride = 0;
     RGBQUAD savedColour{};
     PaletteTable paletteTable{};
@@ -264,15 +275,13 @@ public:
     bool linearColouring = true;
     int renderDue = 1;
     int statusPartEdges[3] = {0, 0, 0};
-    uint64_t maxIterations = 512;
+    uint64_t maxIterations = kDefaultMaxIterations;
 
     // Screen size the buffers were made for (SM_CXSCREEN x SM_CYSCREEN at WM_CREATE).
     int screenWidth = 0;
     int screenHeight = 0;
-    HBITMAP backBufferBitmap = nullptr;
-    HGDIOBJ backBufferOldBitmap = nullptr;
-    HIMAGELIST toolbarImages = nullptr;
-    HIMAGELIST toolbarHotImages = nullptr;
+    ImageList toolbarImages;
+    ImageList toolbarHotImages;
     // The view the picture in the DIB shows: the last render's, or the last wheel preview's.
     View dibView{};
     // The part of the plane (bounds only) that the DIB shows as rendered picture; a wheel
@@ -284,30 +293,35 @@ public:
     bool bandShown = false;
     bool bandFree = false;
     CriticalSection bandLock;
-    // The render in flight: its driver thread, and the view and image size it was started
-    // with, which its threads see however the window changes meanwhile.
-    HANDLE renderThread = nullptr;
+    // The render in flight: its driver thread.
+    KernelHandle renderThread;
     DWORD renderThreadId = 0;
-    DWORD uiThreadId = 0;
-    View renderView{};
-    int renderWidth = 0;
-    int renderHeight = 0;
-    // What the render's workers read for every pixel or group of pixels, copied when it
-    // starts. On cache lines of its own, written only while no render runs: the UI thread's
-    // writes to the rest of the object never take these lines from the workers' caches.
-    struct alignas(64) RenderAnswers {
+    // Everything a render sees: the settings it was started with and the buffers it writes,
+    // copied by StartRender while no render runs, so that commands changing the view or the
+    // formula, or a resize, in the middle of it never hand its threads a half-written record.
+    // The engine's getters follow one rule, OnRenderThread: the render's own threads (driver
+    // and workers) are answered from here, every other thread from the live fields.
+    // On cache lines of its own, written only while no render runs: the UI thread's writes to
+    // the rest of the object never take these lines from the workers' caches.
+    struct alignas(64) RenderSnapshot {
+        View view{};
+        int width = 0;
+        int height = 0;
+        int formula = 0;
+        uint64_t maxIterations = 0;
+        double juliaRe = 0.0;
+        double juliaIm = 0.0;
+        bool julia = false;
+        bool linearColouring = true;
         uint8_t* dibBits = nullptr;
         float* smoothBuffer = nullptr;
         uint32_t bottomRow = 0; // screenHeight: PixelIndex's row base
         uint32_t stride = 0;
-        uint64_t maxIterations = 0;
-        double juliaRe = 0.0;
-        double juliaIm = 0.0;
+        // The window's thread, set when the object is made: the one thread that is never a
+        // render's. Kept here so that the workers' question never reads the object's other lines.
         DWORD uiThreadId = 0;
-        bool julia = false;
-        bool linearColouring = true;
     };
-    RenderAnswers renderAnswers{};
+    RenderSnapshot rendered{};
     // Which render the progress tips belong to, and whether its tips may still be shown.
     uint32_t renderSerial = 0;
     bool tipsOpen = false;
@@ -322,13 +336,11 @@ private:
     ZorbGUI(const ZorbGUI&) = delete;
     ZorbGUI& operator=(const ZorbGUI&) = delete;
 
-    bool OnRenderThread() const { return GetCurrentThreadId() != uiThreadId; }
-    // The same question for the per-pixel answers, asked of their own cache line; false
-    // before the first render, when no render thread can ask.
-    bool OnAnswerThread() const
-    {
-        return renderAnswers.uiThreadId != 0 && GetCurrentThreadId() != renderAnswers.uiThreadId;
-    }
+    // Whether the caller is one of a render's threads, which see `rendered`.
+    bool OnRenderThread() const { return GetCurrentThreadId() != rendered.uiThreadId; }
+    // The image size the window has now (client area less the bars, clipped to the buffers).
+    int LiveImageWidth() const;
+    int LiveImageHeight() const;
     HDC RenderWindowDc() const;
     void ReleaseImageBuffers();
 };
@@ -348,7 +360,7 @@ bool SetRenderRunning(bool running);
 // Performance-counter time in seconds, for intervals.
 double QpcSeconds();
 extern double SecondsPerCount;
-// The popup menu while it is tracked (null otherwise), and whether the next drag move has no
+// The popup menu while it is tracked (null otherwise; TrackPopupMenuAt owns it), and whether the next drag move has no
 // old rubber band to erase.
 extern HMENU PopupMenuHandle;
 extern bool BandFirstMove;

@@ -2,7 +2,7 @@
 // toolbar and (at the first paint) the progress bar.
 #include "app/window/ZorbGUI.h"
 
-#include <cstdlib>
+#include <memory>
 #include <new>
 
 #include "app/dialogs/FileDialog.h"
@@ -22,25 +22,19 @@ constexpr int kProgressStep = 16; // the kernels step once every 16 rows
 constexpr int kProgressInset = 3;
 constexpr float kMinStatusPart = 200.0f;
 
-// A BitmapInfo256 for an 8-bit bottom-up picture of the given size; returns its row stride.
-BitmapInfo256* NewBitmapInfo(int width, int height, int* stride)
+// A BitmapInfo256 for an 8-bit bottom-up picture of the given size; its row stride in *stride.
+std::unique_ptr<BitmapInfo256> NewBitmapInfo(int width, int height, int* stride)
 {
-    auto* info = static_cast<BitmapInfo256*>(std::calloc(1, sizeof(BitmapInfo256)));
-    *stride = 0;
-    if (info == nullptr) {
-        return nullptr;
-    }
-    *stride = InitBitmapInfoHeader(info->header, width, height);
+    std::unique_ptr<BitmapInfo256> info(new (std::nothrow) BitmapInfo256{});
+    *stride = info ? InitBitmapInfoHeader(info->header, width, height) : 0;
     return info;
 }
 
-HIMAGELIST LoadToolbarImages(HINSTANCE instance, int bitmapId)
+ImageList LoadToolbarImages(HINSTANCE instance, int bitmapId)
 {
-    const HIMAGELIST list = ImageList_Create(kImageWidth, kImageHeight, ILC_COLOR16 | ILC_MASK,
-                                             ToolbarButtonId::Count, 1);
-    const HBITMAP strip = LoadBitmapA(instance, MAKEINTRESOURCEA(bitmapId));
-    ImageList_AddMasked(list, strip, kMaskColour);
-    DeleteObject(strip);
+    ImageList list(ImageList_Create(kImageWidth, kImageHeight, ILC_COLOR16 | ILC_MASK, ToolbarButtonId::Count, 1));
+    const GdiObject<HBITMAP> strip(LoadBitmapA(instance, MAKEINTRESOURCEA(bitmapId)));
+    ImageList_AddMasked(list.get(), strip.get(), kMaskColour);
     return list;
 }
 
@@ -49,7 +43,6 @@ HIMAGELIST LoadToolbarImages(HINSTANCE instance, int bitmapId)
 LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
 {
     hwnd = window;
-    uiThreadId = GetCurrentThreadId();
     RECT client;
     GetClientRect(window, &client);
     clientWidth = client.right;
@@ -57,40 +50,9 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
     instance = create->hInstance;
     InitFileDialogRecord(window, &fileDialog);
 
-    screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    screenBitmapInfo = NewBitmapInfo(screenWidth, screenHeight, &screenStride);
-    // The bars are not there yet; the image size is the client area's, clipped to the screen.
-    imageBitmapInfo = NewBitmapInfo(GetWidth(), GetHeight() > 0 ? GetHeight() : 0, &imageStride);
-    smoothBuffer = new (std::nothrow)
-        float[static_cast<size_t>(screenStride) * static_cast<size_t>(screenHeight)]();
-    if (screenBitmapInfo == nullptr || imageBitmapInfo == nullptr || smoothBuffer == nullptr) {
+    if (!CreateImageBuffers(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN))) {
         return -1; // CreateWindowExA fails, and the user is told
     }
-    BuildPalette(screenBitmapInfo);
-    BuildPalette(imageBitmapInfo);
-
-    {
-        const WindowDc screen(nullptr);
-        backBufferDC = CreateCompatibleDC(screen.get());
-        backBufferBitmap = CreateCompatibleBitmap(screen.get(), screenWidth, screenHeight);
-        backBufferOldBitmap = SelectObject(backBufferDC, backBufferBitmap);
-        memoryDC = CreateCompatibleDC(screen.get());
-    }
-    void* bits = nullptr;
-    dibSection = CreateDIBSection(memoryDC, reinterpret_cast<BITMAPINFO*>(screenBitmapInfo),
-                                  DIB_RGB_COLORS, &bits, nullptr, 0);
-    dibBits = static_cast<uint8_t*>(bits);
-    if (dibBits == nullptr) {
-        return -1;
-    }
-    // Selected once, for the object's whole life: every copy and colour-table change works on
-    // memoryDC, also before the first render.
-    oldBitmap = SelectObject(memoryDC, dibSection);
-    paletteWindow = paletteTable.entries;
-    savedColour = screenBitmapInfo->colours[0];
-    dibView = view;
-    pictureBounds = view;
 
     statusBar = CreateStatusWindowA(kStatusBarStyle, "Mandelbrot", window, 0);
     LayoutStatusBar();
@@ -102,8 +64,8 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
                               nullptr, 0, 0, 0, 0, 0, sizeof(TBBUTTON));
     toolbarImages = LoadToolbarImages(instance, ResourceId::ToolbarNormal);
     toolbarHotImages = LoadToolbarImages(instance, ResourceId::ToolbarHot);
-    SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages));
-    SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarHotImages));
+    SendMessageA(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarImages.get()));
+    SendMessageA(toolbar, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(toolbarHotImages.get()));
     TBBUTTON buttons[ToolbarButtonId::Count] = {};
     for (int i = 0; i < ToolbarButtonId::Count; ++i) {
         buttons[i].iBitmap = i;
@@ -122,6 +84,47 @@ LRESULT ZorbGUI::OnCreate(HWND window, const CREATESTRUCTA* create)
     const WindowDc dc(window);
     Rectangle(dc.get(), 0, 0, clientWidth, clientHeight);
     return 0;
+}
+
+bool ZorbGUI::CreateImageBuffers(int width, int height)
+{
+    ReleaseImageBuffers();
+    smoothBuffer.reset();
+    backBufferDC.reset();
+    screenWidth = width;
+    screenHeight = height;
+    screenBitmapInfo = NewBitmapInfo(screenWidth, screenHeight, &screenStride);
+    // At WM_CREATE the bars are not there yet: the image size is the client area's, clipped to
+    // the screen.
+    imageBitmapInfo = NewBitmapInfo(GetWidth(), GetHeight() > 0 ? GetHeight() : 0, &imageStride);
+    smoothBuffer.reset(new (std::nothrow)
+                           float[static_cast<size_t>(screenStride) * static_cast<size_t>(screenHeight)]());
+    if (!screenBitmapInfo || !imageBitmapInfo || !smoothBuffer) {
+        return false;
+    }
+    BuildPalette(screenBitmapInfo.get());
+    BuildPalette(imageBitmapInfo.get());
+
+    {
+        const WindowDc screen(nullptr);
+        backBufferDC.Create(screen.get());
+        backBufferDC.Hold(CreateCompatibleBitmap(screen.get(), screenWidth, screenHeight));
+        memoryDC.Create(screen.get());
+    }
+    // Selected once, for the buffers' whole life: every copy and colour-table change works on
+    // memoryDC, also before the first render.
+    void* bits = nullptr;
+    memoryDC.Hold(CreateDIBSection(memoryDC.get(), reinterpret_cast<BITMAPINFO*>(screenBitmapInfo.get()),
+                                   DIB_RGB_COLORS, &bits, nullptr, 0));
+    dibBits = static_cast<uint8_t*>(bits);
+    if (dibBits == nullptr) {
+        return false;
+    }
+    paletteWindow = paletteTable.entries;
+    savedColour = screenBitmapInfo->colours[0];
+    dibView = view;
+    pictureBounds = view;
+    return true;
 }
 
 void ZorbGUI::LayoutStatusBar()

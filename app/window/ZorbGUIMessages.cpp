@@ -124,10 +124,8 @@ LRESULT ZorbGUI::OnSize()
         // Back at the size it had: the last picture is still right, and so are the bars.
         if (client.right == clientWidth && client.bottom == clientHeight) {
             PlaceStatusBar();
-            PAINTSTRUCT ps;
-            const HDC dc = BeginPaint(hwnd, &ps);
-            BackBufferToWindow(dc);
-            EndPaint(hwnd, &ps);
+            const PaintDc paint(hwnd);
+            BackBufferToWindow(paint.get());
             return 0;
         }
         // Restored to another size (it changed while minimised): an ordinary resize.
@@ -190,19 +188,17 @@ LRESULT ZorbGUI::OnPaint()
     } else if (inSizeMove && sizeChanged) {
         // Live resizing: the last picture, stretched; no render while the frame moves.
         const WindowDc dc(hwnd);
-        StretchBlt(dc.get(), 0, imageTop, clientWidth, clientHeight - imageTop - statusHeight, memoryDC, 0, 0,
+        StretchBlt(dc.get(), 0, imageTop, clientWidth, clientHeight - imageTop - statusHeight, memoryDC.get(), 0, 0,
                    LastRenderWidth, LastRenderHeight - imageTop - statusHeight, SRCCOPY);
         ValidateRect(hwnd, nullptr);
         return 0;
     }
-    PAINTSTRUCT ps;
-    const HDC dc = BeginPaint(hwnd, &ps);
+    const PaintDc paint(hwnd);
     if (renderDue && !minimised) {
         StartRender();
     } else {
-        PaintImage(dc);
+        PaintImage(paint.get());
     }
-    EndPaint(hwnd, &ps);
     return 0;
 }
 
@@ -238,21 +234,7 @@ LRESULT ZorbGUI::OnContextMenu(LPARAM lParam)
         StopRenderAndWait(kClickStepMs, kClickTotalMs);
     }
 
-    PopupMenuHandle = CreatePopupMenu();
-    const bool setMode = !julia && !lambda;
-    AppendMenuA(PopupMenuHandle, MF_STRING, PopupCommandId::ZoomOut, "Zoom out");
-    AppendMenuA(PopupMenuHandle, MF_STRING | (julia ? MF_GRAYED : 0), PopupCommandId::Julia, "Julia");
-    AppendMenuA(PopupMenuHandle, MF_STRING | (lambda ? MF_GRAYED : 0), PopupCommandId::Lambda, "Lambda");
-    AppendMenuA(PopupMenuHandle, MF_STRING | (setMode ? MF_GRAYED : 0), PopupCommandId::Mandelbrot,
-                "Mandelbrot");
-    AppendMenuA(PopupMenuHandle, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(PopupMenuHandle, MF_STRING | (viewHistory.IsEmpty() ? MF_GRAYED : 0), PopupCommandId::Undo,
-                "Undo");
-    AppendMenuA(PopupMenuHandle, MF_STRING, PopupCommandId::Reset, "Reset");
-    const int chosen = static_cast<int>(TrackPopupMenu(PopupMenuHandle, TPM_LEFTBUTTON | TPM_RETURNCMD,
-                                                       screen.x, screen.y, 0, hwnd, nullptr));
-    DestroyMenu(PopupMenuHandle);
-    PopupMenuHandle = nullptr;
+    const int chosen = TrackPopupMenuAt(screen);
     // The right-click point belongs to the item chosen here and to nothing later: a dismissed
     // menu, or an item that takes no point (Zoom out, Undo, Reset), must not hand it on to
     // the next middle click or Linear (lambda).
@@ -262,6 +244,25 @@ LRESULT ZorbGUI::OnContextMenu(LPARAM lParam)
     }
     popupPointValid = 0;
     return 0;
+}
+
+int ZorbGUI::TrackPopupMenuAt(POINT screen)
+{
+    const Menu popup(CreatePopupMenu());
+    const bool setMode = !julia && !lambda;
+    const HMENU menu = popup.get();
+    AppendMenuA(menu, MF_STRING, PopupCommandId::ZoomOut, "Zoom out");
+    AppendMenuA(menu, MF_STRING | (julia ? MF_GRAYED : 0), PopupCommandId::Julia, "Julia");
+    AppendMenuA(menu, MF_STRING | (lambda ? MF_GRAYED : 0), PopupCommandId::Lambda, "Lambda");
+    AppendMenuA(menu, MF_STRING | (setMode ? MF_GRAYED : 0), PopupCommandId::Mandelbrot, "Mandelbrot");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | (viewHistory.IsEmpty() ? MF_GRAYED : 0), PopupCommandId::Undo, "Undo");
+    AppendMenuA(menu, MF_STRING, PopupCommandId::Reset, "Reset");
+    PopupMenuHandle = menu;
+    const int chosen =
+        static_cast<int>(TrackPopupMenu(menu, TPM_LEFTBUTTON | TPM_RETURNCMD, screen.x, screen.y, 0, hwnd, nullptr));
+    PopupMenuHandle = nullptr;
+    return chosen;
 }
 
 LRESULT ZorbGUI::OnKeyDown(WPARAM key)

@@ -145,12 +145,12 @@ LRESULT ZorbGUI::ZoomToSelection(WPARAM keys, int x, int y)
         StretchBlt(dc, static_cast<int>(box.left - box.left * s),
                    static_cast<int>(imageTop + box.top - box.top * s),
                    static_cast<int>((width - box.width) * s + box.width),
-                   static_cast<int>((height - box.height) * s + box.height), memoryDC, box.left, box.top,
+                   static_cast<int>((height - box.height) * s + box.height), memoryDC.get(), box.left, box.top,
                    box.width, box.height, SRCCOPY);
         Sleep(0);
         t = kAnimationSpeed * static_cast<float>(QpcSeconds() - t0);
     }
-    StretchBlt(dc, 0, imageTop, width, height, memoryDC, box.left, box.top, box.width, box.height, SRCCOPY);
+    StretchBlt(dc, 0, imageTop, width, height, memoryDC.get(), box.left, box.top, box.width, box.height, SRCCOPY);
     AdaptIterations(SelectionMagnification(box, width, height));
     // The stretched box is the starting picture of the render.
     WindowToBackBuffer(dc);
@@ -229,7 +229,7 @@ void ZorbGUI::PreviewWheelView(int width, int height)
     const double bottom = next.yMin > pictureBounds.yMin ? next.yMin : pictureBounds.yMin;
 
     RECT area{0, imageTop, width, imageTop + height};
-    FillRect(backBufferDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+    FillRect(backBufferDC.get(), &area, GetSysColorBrush(COLOR_BTNFACE));
     if (left < right && bottom < top) {
         // Where that part lands in the new view, and where it lies in the DIB.
         const int destLeft = static_cast<int>((left - next.xMin) / next.spanX * width);
@@ -238,8 +238,8 @@ void ZorbGUI::PreviewWheelView(int width, int height)
         const int destBottom = static_cast<int>(std::ceil((next.yMax - bottom) / next.spanY * height));
         const int sourceLeft = static_cast<int>((left - shown.xMin) / shown.spanX * width);
         const int sourceTop = static_cast<int>((shown.yMax - top) / shown.spanY * height);
-        StretchBlt(backBufferDC, destLeft, imageTop + destTop, destRight - destLeft, destBottom - destTop,
-                   memoryDC, sourceLeft, sourceTop,
+        StretchBlt(backBufferDC.get(), destLeft, imageTop + destTop, destRight - destLeft, destBottom - destTop,
+                   memoryDC.get(), sourceLeft, sourceTop,
                    static_cast<int>(width * (right - left) / shown.spanX),
                    static_cast<int>(height * (top - bottom) / shown.spanY), SRCCOPY);
         pictureBounds.xMin = left;

@@ -42,48 +42,48 @@ HDC ZorbGUI::RenderWindowDc() const
 
 void ZorbGUI::BackBufferToDib()
 {
-    if (memoryDC == nullptr || backBufferDC == nullptr) {
+    if (memoryDC.get() == nullptr || backBufferDC.get() == nullptr) {
         return;
     }
-    BitBlt(memoryDC, 0, 0, GetWidth(), GetHeight(), backBufferDC, 0, imageTop, SRCCOPY);
+    BitBlt(memoryDC.get(), 0, 0, GetWidth(), GetHeight(), backBufferDC.get(), 0, imageTop, SRCCOPY);
 }
 
 void ZorbGUI::DibToWindow(HDC windowDc)
 {
-    if (memoryDC == nullptr) {
+    if (memoryDC.get() == nullptr) {
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
     BandLifted lifted(this, dc.get());
-    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), memoryDC, 0, 0, SRCCOPY);
+    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), memoryDC.get(), 0, 0, SRCCOPY);
 }
 
 void ZorbGUI::DibToBackBuffer()
 {
-    if (memoryDC == nullptr || backBufferDC == nullptr) {
+    if (memoryDC.get() == nullptr || backBufferDC.get() == nullptr) {
         return;
     }
-    BitBlt(backBufferDC, 0, imageTop, GetWidth(), GetHeight(), memoryDC, 0, 0, SRCCOPY);
+    BitBlt(backBufferDC.get(), 0, imageTop, GetWidth(), GetHeight(), memoryDC.get(), 0, 0, SRCCOPY);
 }
 
 void ZorbGUI::BackBufferToWindow(HDC windowDc)
 {
-    if (backBufferDC == nullptr) {
+    if (backBufferDC.get() == nullptr) {
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
     BandLifted lifted(this, dc.get());
-    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), backBufferDC, 0, imageTop, SRCCOPY);
+    BitBlt(dc.get(), 0, imageTop, GetWidth(), GetHeight(), backBufferDC.get(), 0, imageTop, SRCCOPY);
 }
 
 void ZorbGUI::WindowToBackBuffer(HDC windowDc)
 {
-    if (backBufferDC == nullptr) {
+    if (backBufferDC.get() == nullptr) {
         return;
     }
     WindowDc dc(hwnd, windowDc != nullptr ? windowDc : RenderWindowDc());
     BandLifted lifted(this, dc.get());
-    BitBlt(backBufferDC, 0, imageTop, GetWidth(), GetHeight(), dc.get(), 0, imageTop, SRCCOPY);
+    BitBlt(backBufferDC.get(), 0, imageTop, GetWidth(), GetHeight(), dc.get(), 0, imageTop, SRCCOPY);
 }
 
 void ZorbGUI::PaintImage(HDC dc)

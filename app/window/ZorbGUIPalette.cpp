@@ -6,17 +6,6 @@
 #include "app/window/MenuRadioGroup.h"
 #include "app/window/ZorbGUI.h"
 
-namespace {
-
-// Menu order, the order of PaletteId.
-const int kPaletteItems[kPaletteCount] = {
-    CommandId::PaletteRainbow,     CommandId::PaletteMonoRed,     CommandId::PaletteMonoGreen,
-    CommandId::PaletteMonoBlue,    CommandId::PaletteGreyscale,   CommandId::PaletteBinaryRed,
-    CommandId::PaletteBinaryGreen, CommandId::PaletteBinaryBlue,  CommandId::PalettePsychadelic,
-};
-
-} // namespace
-
 void ZorbGUI::BuildPalette(BitmapInfo256* bitmapInfo)
 {
     BuildPaletteTable(&paletteTable, static_cast<PaletteId>(paletteId));
@@ -28,18 +17,18 @@ void ZorbGUI::BuildPalette(BitmapInfo256* bitmapInfo)
     FillColourTable(bitmapInfo->colours, paletteTable.entries, insideColour);
     // At window creation the table is built before the DIB exists; the DIB then takes its
     // colours from the bitmap info it is made from.
-    if (memoryDC != nullptr) {
-        SetDIBColorTable(memoryDC, 0, 256, bitmapInfo->colours);
+    if (memoryDC.get() != nullptr) {
+        SetDIBColorTable(memoryDC.get(), 0, 256, bitmapInfo->colours);
     }
 }
 
 void ZorbGUI::ApplyPalette()
 {
-    if (screenBitmapInfo == nullptr || paletteWindow == nullptr || memoryDC == nullptr) {
+    if (!screenBitmapInfo || paletteWindow == nullptr || memoryDC.get() == nullptr) {
         return;
     }
     FillColourTable(screenBitmapInfo->colours, paletteWindow, insideColour);
-    SetDIBColorTable(memoryDC, 0, 256, screenBitmapInfo->colours);
+    SetDIBColorTable(memoryDC.get(), 0, 256, screenBitmapInfo->colours);
     DibToWindow(WindowDc(hwnd).get());
     DibToBackBuffer();
 }
@@ -52,7 +41,7 @@ void ZorbGUI::SelectPalette(int menuId, int palette)
     cycleReverse = 1;
     CheckRadioGroup(hwnd, kPaletteItems, menuId);
     paletteId = palette;
-    BuildPalette(screenBitmapInfo);
+    BuildPalette(screenBitmapInfo.get());
     ApplyPalette();
 }
 

@@ -1,10 +1,10 @@
 // The window as the render engine's client: starting a render of the current view, and the
 // answers and reports of IRenderCallbackInterface.
 //
-// One render at a time writes the window's buffers. Its threads see the view and image size
-// it was started with (renderView, renderWidth, renderHeight), so commands that change the view
-// or a resize in the middle of it never hand the engine a half-written record. The driver is
-// started joinable, and the object keeps its buffers until that thread has returned.
+// One render at a time writes the window's buffers. Its threads see what it was started with
+// (ZorbGUI::rendered), so commands that change the view or a resize in the middle of it never
+// hand the engine a half-written record. The driver is started joinable, and the object keeps
+// its buffers until that thread has returned.
 #include "app/window/ZorbGUI.h"
 
 #include <process.h>
@@ -49,7 +49,7 @@ void SetStatusTip(HWND statusBar, int part, const char* text)
 void ZorbGUI::StartRender()
 {
     if (IsRenderActive()) {
-        if (WaitForSingleObject(renderThread, 0) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(renderThread.get(), 0) != WAIT_OBJECT_0) {
             // The running render is stopped; its end (OnRenderFinished) starts this one.
             SetRenderRunning(false);
             renderDue = 1;
@@ -86,19 +86,19 @@ void ZorbGUI::StartRender()
     wheelView = view;
     SendMessageA(progressBar, PBM_SETPOS, 0, 0);
 
-    renderView = view;
-    renderWidth = width;
-    renderHeight = height;
-    renderAnswers.dibBits = dibBits;
-    renderAnswers.smoothBuffer = smoothBuffer;
-    renderAnswers.bottomRow = static_cast<uint32_t>(screenHeight);
-    renderAnswers.stride = static_cast<uint32_t>(screenStride);
-    renderAnswers.maxIterations = maxIterations;
-    renderAnswers.juliaRe = juliaRe;
-    renderAnswers.juliaIm = juliaIm;
-    renderAnswers.uiThreadId = uiThreadId;
-    renderAnswers.julia = julia;
-    renderAnswers.linearColouring = linearColouring;
+    rendered.view = view;
+    rendered.width = width;
+    rendered.height = height;
+    rendered.formula = formula;
+    rendered.maxIterations = maxIterations;
+    rendered.juliaRe = juliaRe;
+    rendered.juliaIm = juliaIm;
+    rendered.julia = julia;
+    rendered.linearColouring = linearColouring;
+    rendered.dibBits = dibBits;
+    rendered.smoothBuffer = smoothBuffer.get();
+    rendered.bottomRow = static_cast<uint32_t>(screenHeight);
+    rendered.stride = static_cast<uint32_t>(screenStride);
     ++renderSerial;
     tipsOpen = true;
     tipShown = false;
@@ -107,7 +107,7 @@ void ZorbGUI::StartRender()
     pictureBounds = view;
     unsigned threadId = 0;
     const uintptr_t thread = _beginthreadex(nullptr, 0, &RenderThreadEntry, this, 0, &threadId);
-    renderThread = reinterpret_cast<HANDLE>(thread);
+    renderThread.reset(reinterpret_cast<HANDLE>(thread));
     renderThreadId = threadId;
 
     LastRenderWidth = clientWidth;
@@ -117,17 +117,20 @@ void ZorbGUI::StartRender()
 
 bool ZorbGUI::JoinRenderThread(DWORD timeoutMs)
 {
-    if (renderThread == nullptr) {
+    if (!renderThread) {
         return true;
     }
+    const HANDLE thread = renderThread.get();
     const DWORD start = GetTickCount();
     for (;;) {
         const DWORD elapsed = GetTickCount() - start;
         const DWORD remaining = elapsed >= timeoutMs ? 0 : timeoutMs - elapsed;
-        const DWORD result = MsgWaitForMultipleObjects(1, &renderThread, FALSE, remaining, QS_SENDMESSAGE);
+        // Also for a message sent before the wait began, which a look at the queue since (a
+        // PeekMessage of the close, say) has made old news: its sender waits all the same.
+        const DWORD result =
+            MsgWaitForMultipleObjectsEx(1, &thread, remaining, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
         if (result == WAIT_OBJECT_0) {
-            CloseHandle(renderThread);
-            renderThread = nullptr;
+            renderThread.reset();
             ShowRenderEnd();
             return true;
         }
@@ -165,9 +168,9 @@ void ZorbGUI::ShowRenderEnd()
     endPending = false;
     SetStatusText(statusBar, StatusPart::RenderInfo, endReport);
     SetStatusTip(statusBar, StatusPart::RenderInfo, endReport);
-    if (renderAnswers.julia) {
+    if (rendered.julia) {
         char initial[320];
-        std::snprintf(initial, sizeof(initial), "Initial %.64G , %.64G i", renderAnswers.juliaRe, renderAnswers.juliaIm);
+        std::snprintf(initial, sizeof(initial), "Initial %.64G , %.64G i", rendered.juliaRe, rendered.juliaIm);
         SetStatusText(statusBar, StatusPart::Progress, initial);
         SetStatusTip(statusBar, StatusPart::Progress, initial);
         return;
@@ -199,10 +202,10 @@ LRESULT ZorbGUI::OnProgressTip(WPARAM percentBits, LPARAM serial)
 void ZorbGUI::SetPixel(uint32_t x, uint32_t y, uint8_t colourIndex, float smoothValue)
 {
     // PixelIndex on the render's copy: only workers call this.
-    const RenderAnswers& answers = renderAnswers;
-    const uint32_t i = PixelIndexIn(x, y, answers.bottomRow, answers.stride);
-    answers.dibBits[i] = colourIndex;
-    answers.smoothBuffer[i] = smoothValue;
+    const RenderSnapshot& render = rendered;
+    const uint32_t i = PixelIndexIn(x, y, render.bottomRow, render.stride);
+    render.dibBits[i] = colourIndex;
+    render.smoothBuffer[i] = smoothValue;
 }
 
 void ZorbGUI::StepProgress()
@@ -221,27 +224,27 @@ void ZorbGUI::StepProgress()
 
 bool ZorbGUI::IsLinearColouring()
 {
-    return OnAnswerThread() ? renderAnswers.linearColouring : linearColouring;
+    return OnRenderThread() ? rendered.linearColouring : linearColouring;
 }
 
 const View* ZorbGUI::GetView()
 {
-    return OnRenderThread() ? &renderView : &view;
+    return OnRenderThread() ? &rendered.view : &view;
 }
 
 bool ZorbGUI::IsJulia()
 {
-    return OnAnswerThread() ? renderAnswers.julia : julia;
+    return OnRenderThread() ? rendered.julia : julia;
 }
 
 double ZorbGUI::GetJuliaRe()
 {
-    return OnAnswerThread() ? renderAnswers.juliaRe : juliaRe;
+    return OnRenderThread() ? rendered.juliaRe : juliaRe;
 }
 
 double ZorbGUI::GetJuliaIm()
 {
-    return OnAnswerThread() ? renderAnswers.juliaIm : juliaIm;
+    return OnRenderThread() ? rendered.juliaIm : juliaIm;
 }
 
 int ZorbGUI::PrepareRender(RenderThreadPool* pool)
@@ -265,30 +268,34 @@ int ZorbGUI::GetBandsPerPass()
 
 int ZorbGUI::GetWidth()
 {
-    if (OnRenderThread()) {
-        return renderWidth;
-    }
-    // Before the buffers exist there is nothing to clip to.
-    return screenWidth > 0 ? ClippedImageWidth(clientWidth, screenWidth) : clientWidth;
+    return OnRenderThread() ? rendered.width : LiveImageWidth();
 }
 
 int ZorbGUI::GetHeight()
 {
-    if (OnRenderThread()) {
-        return renderHeight;
-    }
-    return screenHeight > 0 ? ClippedImageHeight(clientHeight, statusHeight, imageTop, screenHeight)
-                            : clientHeight - statusHeight - imageTop;
+    return OnRenderThread() ? rendered.height : LiveImageHeight();
 }
 
 int ZorbGUI::GetFormula()
 {
-    return formula;
+    return OnRenderThread() ? rendered.formula : formula;
 }
 
 uint64_t ZorbGUI::GetMaxIterations()
 {
-    return OnAnswerThread() ? renderAnswers.maxIterations : maxIterations;
+    return OnRenderThread() ? rendered.maxIterations : maxIterations;
+}
+
+int ZorbGUI::LiveImageWidth() const
+{
+    // Before the buffers exist there is nothing to clip to.
+    return screenWidth > 0 ? ClippedImageWidth(clientWidth, screenWidth) : clientWidth;
+}
+
+int ZorbGUI::LiveImageHeight() const
+{
+    return screenHeight > 0 ? ClippedImageHeight(clientHeight, statusHeight, imageTop, screenHeight)
+                            : clientHeight - statusHeight - imageTop;
 }
 
 void ZorbGUI::OnPassComplete(int64_t)
@@ -300,12 +307,12 @@ void ZorbGUI::OnRenderStart()
     SendMessageA(toolbar, TB_ENABLEBUTTON, ToolbarButtonId::StopRender, MAKELPARAM(TRUE, 0));
     windowDC.emplace(hwnd);
     BackBufferToDib();
-    GetDIBColorTable(memoryDC, 0, 255, paletteWindow);
+    GetDIBColorTable(memoryDC.get(), 0, 255, paletteWindow);
 }
 
 void ZorbGUI::OnProgressTick(int64_t elapsedSeconds)
 {
-    const View& v = renderView;
+    const View& v = *GetView();
     char text[256];
     std::snprintf(text, sizeof(text), "(%G,%G)->(%G,%G) Time: %ds", v.xMin, v.yMin, v.xMax, v.yMax,
                   static_cast<int>(elapsedSeconds));
@@ -318,13 +325,13 @@ void ZorbGUI::OnRenderComplete(double seconds, const RenderStats* stats)
 {
     DibToWindow();
     const int numBits = stats->sse128 ? 128 : stats->avx256 ? 256 : 64;
-    const View& v = renderView;
+    const View& v = *GetView();
     // Shown by the UI thread once this thread has returned (ShowRenderEnd): texts sent from
     // here would overtake the progress tips still waiting in the window's queue.
     std::snprintf(endReport, sizeof(endReport),
                   "(%G,%G)->(%G,%G) Time: %.4fs   Precision:%s NumBits:%d NumThreads:%d MaxIters:%llu",
                   v.xMin, v.yMin, v.xMax, v.yMax, seconds, stats->useFloat ? "flt" : "dbl", numBits,
-                  static_cast<int>(stats->threadCount), static_cast<unsigned long long>(maxIterations));
+                  static_cast<int>(stats->threadCount), static_cast<unsigned long long>(GetMaxIterations()));
     endPending = true;
     SendMessageA(progressBar, PBM_SETPOS, 0, 0);
     DibToBackBuffer();

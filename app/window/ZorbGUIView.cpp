@@ -151,5 +151,5 @@ void ZorbGUI::Reset()
         maxIterations = kDefaultMaxIterations;
     }
     RequestRedraw();
-    CheckRadioGroup(hwnd, kFormulaItems, CommandId::FormulaNormal);
+    CheckRadioGroup(hwnd, kFormulaItems, CommandOfChoice(kFormulaItems, formula));
 }

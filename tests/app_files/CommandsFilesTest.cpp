@@ -10,7 +10,8 @@
 #include "app/dialogs/FileDialog.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
+#include "tests/support/PollUntil.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 
@@ -30,14 +31,7 @@ constexpr DWORD kDialogLimitMs = 20000;
 
 bool WaitUntil(const std::function<bool()>& done, DWORD limitMs)
 {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= limitMs) {
-            return false;
-        }
-        Sleep(10);
-    }
-    return true;
+    return PollUntil(done, limitMs, [] { Sleep(10); });
 }
 
 // Types a name into a file dialog and accepts it; cancels if the dialog stays open.

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/files/CoordinatesFile.h"
+#include "app/view/ViewBounds.h"
+#include "render/View.h"
 
 namespace {
 
@@ -188,23 +190,38 @@ TEST(CoordinatesParse, ReadsLikeScanf)
     }
 }
 
-TEST(CoordinatesParse, RandomTextNeverBreaksTheReader)
+// Every text is refused, or reads to bounds and a Julia constant that are finite, with finite
+// spans: a view the program can draw, or one whose span is nothing, which the loader refuses.
+TEST(CoordinatesParse, RandomTextIsRefusedOrReadsToADrawableView)
 {
     const char alphabet[] = " -.0123456789Ee";
     std::mt19937 random(20241117);
     std::uniform_int_distribution<int> length(0, 80);
     std::uniform_int_distribution<int> pick(0, sizeof(alphabet) - 2);
     std::uniform_int_distribution<int> anyByte(0, 255);
+    int read = 0;
     for (int round = 0; round < 5000; ++round) {
         std::string text;
         const int n = length(random);
         for (int i = 0; i < n; ++i) {
             text.push_back(round % 4 == 0 ? static_cast<char>(anyByte(random)) : alphabet[pick(random)]);
         }
-        CoordinateRecord record = Sentinel();
-        CoordinateBytesValid(text);
-        ParseCoordinates(text, record);
+        CoordinateRecord record = DefaultRecord();
+        if (!CoordinateBytesValid(text) || !ParseCoordinates(text, record)) {
+            continue;
+        }
+        ++read;
+        View view{};
+        view.xMin = record.xMin;
+        view.xMax = record.xMax;
+        view.yMin = record.yMin;
+        view.yMax = record.yMax;
+        view = WithOrderedBounds(view);
+        const bool noSpan = view.xMin == view.xMax || view.yMin == view.yMax;
+        EXPECT_TRUE(IsDrawableView(view) || noSpan) << '"' << text << '"';
+        EXPECT_TRUE(std::isfinite(record.juliaRe) && std::isfinite(record.juliaIm)) << '"' << text << '"';
     }
+    EXPECT_GT(read, 100) << "the texts reach the reader's every path, not only its refusals";
 }
 
 // Numbers are read whole, however long: as the double they stand for, or refused as 1e999 is.

@@ -11,8 +11,8 @@
 #include "app/view/ViewBounds.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
 #include "tests/support/BoundedView.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 
@@ -250,7 +250,8 @@ TEST(CoordinatesLoad, FilesThatCannotBeOpenedChangeNothing)
     EXPECT_EQ(4, gui->formula);
 }
 
-TEST(CoordinatesLoad, RandomFilesNeverBreakTheLoader)
+// Every file is refused, with the box and the reset, or loads a view the program can draw.
+TEST(CoordinatesLoad, RandomFilesAreRefusedOrLoadADrawableView)
 {
     const char alphabet[] = " -.0123456789Ee";
     std::mt19937 random(7);
@@ -269,10 +270,14 @@ TEST(CoordinatesLoad, RandomFilesNeverBreakTheLoader)
         WriteText(path, bytes);
         const size_t boxesBefore = boxes.Texts().size();
         LoadCoordinatesFromFile(*gui, path.c_str());
+        SCOPED_TRACE('"' + bytes + '"');
         if (boxes.Texts().size() > boxesBefore) {
             EXPECT_EQ(2, gui->formula);
             EXPECT_FALSE(gui->julia);
+            ExpectSameBounds(ResetView(), gui->view);
         }
+        EXPECT_TRUE(IsDrawableView(gui->view));
+        EXPECT_TRUE(std::isfinite(gui->juliaRe) && std::isfinite(gui->juliaIm));
     }
     remove(path.c_str());
 }

@@ -15,8 +15,8 @@
 #include "app/files/OutputFile.h"
 #include "tests/app_files/DialogDriver.h"
 #include "tests/app_files/PictureFixture.h"
-#include "tests/app_files/WindowlessGui.h"
 #include "tests/support/FilesIn.h"
+#include "tests/support/WindowlessGui.h"
 
 namespace {
 
@@ -38,13 +38,8 @@ std::string EmptyFolder(const char* name)
 {
     const std::string folder = TempPath(name);
     CreateDirectoryA(folder.c_str(), nullptr);
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            DeleteFileA((folder + "\\" + found.cFileName).c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
+    for (const std::string& name : FilesIn(folder)) {
+        DeleteFileA((folder + "\\" + name).c_str());
     }
     return folder;
 }

@@ -16,20 +16,6 @@ namespace {
 
 constexpr DWORD kEventLimitMs = 60000;
 
-// Dispatches messages until the condition holds; false when the limit passes first.
-template <class Condition>
-bool PumpUntil(Condition done, DWORD limitMs)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start >= limitMs) {
-            return false;
-        }
-        PumpFor(10);
-    }
-    return true;
-}
-
 std::vector<uint8_t> PictureBytes(ZorbGUI* gui)
 {
     const size_t rows = static_cast<size_t>(gui->GetHeight());

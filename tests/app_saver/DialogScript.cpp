@@ -1,6 +1,7 @@
 #include "tests/app_saver/DialogScript.h"
 
 #include "tests/support/OwnDialogBox.h"
+#include "tests/support/PollUntil.h"
 
 #include <commctrl.h>
 
@@ -33,14 +34,7 @@ BOOL CALLBACK FindStaticText(HWND child, LPARAM result)
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs) {
-            return false;
-        }
-        Sleep(kPollMs);
-    }
-    return true;
+    return PollUntil(condition, timeoutMs, [] { Sleep(kPollMs); });
 }
 
 bool RunLargeImageDialog(const std::function<void(HWND dialog)>& script)

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "app/handles/ScopedHandle.h"
+
 namespace {
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 constexpr ULONG kFirstListBytes = 1u << 20;
@@ -14,18 +16,18 @@ constexpr ULONG kMostListBytes = 1u << 28;
 
 int ThreadsOfThisProcess()
 {
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) {
+    const HANDLE taken = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (taken == INVALID_HANDLE_VALUE) {
         return -1;
     }
+    const KernelHandle snapshot(taken);
     const DWORD self = GetCurrentProcessId();
     int count = 0;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
         count += entry.th32OwnerProcessID == self ? 1 : 0;
     }
-    CloseHandle(snapshot);
     return count;
 }
 

@@ -11,6 +11,7 @@
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
 #include "app/saver/LargeBitmapSaver.h"
+#include "app/saver/LargeImagePassBuffers.h"
 #include "app/saver/LargeImageSettings.h"
 #include "app/window/ZorbGUI.h"
 #include "resource.h"
@@ -43,12 +44,15 @@ bool OkEnabled(HWND dialog)
     return IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
 }
 
-// OK pressed on a save that takes seconds: waits until its first pass is under way.
+// OK pressed on a save that takes seconds: waits until its first pass is under way, with the
+// first pixel of its first row written (on the slow strip it escapes at once).
 void StartSlowSave(HWND dialog)
 {
     PressButton(dialog, IDOK);
     ASSERT_TRUE(WaitUntil([&] { return LargeBitmapSaverInstance.IsRenderingFor(dialog); }, 10000));
-    Sleep(300);
+    const volatile uint8_t* firstPixel = LargeBitmapSaverInstance.GetPassIndexRows();
+    ASSERT_NE(nullptr, firstPixel);
+    ASSERT_TRUE(WaitUntil([&] { return *firstPixel != kUnrenderedIndex; }));
     ASSERT_EQ(0, LargeBitmapSaverInstance.GetPassesWritten()) << "the first pass should still be running";
 }
 

@@ -7,10 +7,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "render/LambdaConstant.h"
 #include "render/Processors.h"
 #include "render/RenderRunningFlag.h"
 #include "app/saver/LargeBitmapSaver.h"
@@ -176,6 +178,50 @@ TEST(LargeBitmapSaver, WideBitmapAndJpegShowTheEnginesPictureTheSameWayUp)
     const double flipped = MeanRgbDifference(jpeg.rgb, expected, kWidth, kHeight, true);
     EXPECT_LT(upright, 6.0) << "quality 100 leaves only compression noise";
     EXPECT_GT(flipped, 4 * upright) << "the JPEG is stored top row first";
+}
+
+// The lambda map takes its constant from the window's last pick, and every one-row band of the
+// saver reads it as its kernel starts: the large picture is the one the engine renders whole,
+// at single precision and, on the edge of the set around z = 1, at double.
+TEST(LargeBitmapSaver, LambdaPictureIsTheEnginesInSingleAndDoublePrecision)
+{
+    constexpr int kWidth = 2400;
+    constexpr int kHeight = 160;
+    // An attracting fixed point, so points inside; z = 1 maps onto the repelling fixed point 0,
+    // so every view around it holds the edge.
+    struct PickedLambda {
+        const ComplexConstant before = LambdaConstant;
+        PickedLambda() { LambdaConstant = ComplexConstant{1.5, 0.5}; }
+        ~PickedLambda() { LambdaConstant = before; }
+    } picked;
+    const WindowRenderSettings look = TestLook(kLambdaFormula);
+    struct Case {
+        const char* name;
+        View view;
+        bool useFloat;
+    };
+    const Case cases[] = {
+        {"single precision", BoundedView(-0.5, 1.5, -0.7, 0.7), true},
+        {"double precision", BoundedView(1.0 - 1e-6, 1.0 + 1e-6, -1e-7, 1e-7), false},
+    };
+    const int threads = CountLogicalProcessors();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MemoryPicture reference = RenderInMemory(c.view, kWidth, kHeight, kFastIterations, look);
+        ASSERT_EQ(c.useFloat, reference.useFloat);
+        const std::set<uint8_t> indices(reference.indices.begin(), reference.indices.end());
+        ASSERT_GT(indices.size(), 2u) << "a picture, not a plain area";
+        ASSERT_EQ(1u, indices.count(255)) << "points inside";
+
+        const std::string path = TempPath("saver-lambda.bmp");
+        ASSERT_TRUE(SaveWithoutDialog(Request(kWidth, kHeight, threads), LargeImageFileType::Bitmap, c.view, look,
+                                      path));
+        const std::vector<uint8_t> bmp = ReadWholeFile(path);
+        ExpectBitmapHeader(bmp, kWidth, kHeight, look.palette);
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_EQ(reference.indices, BitmapRowsTopFirst(bmp, kWidth, kHeight));
+        DeleteFileA(path.c_str());
+    }
 }
 
 TEST(LargeBitmapSaver, OneSaveAtATime)

@@ -11,30 +11,21 @@
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
+#include "render/RenderStats.h"
 #include "render/RenderThreadPool.h"
-#include "app/dialogs/FileDialog.h"
 #include "app/files/OutputFile.h"
 #include "app/palette/Palette.h"
 #include "app/palette/SmoothColour.h"
 #include "app/saver/LargeBitmapSaver.h"
 #include "app/window/ZorbGUI.h"
 #include "tests/support/BoundedView.h"
+#include "tests/support/WindowlessGui.h"
 
 ZorbGUI* SaverTestGui(const View& view, int formula)
 {
-    ZorbGUI* gui = ZorbGUI::GetInstance();
-    gui->paletteId = static_cast<int>(PaletteId::Rainbow);
-    BuildPaletteTable(&gui->paletteTable, PaletteId::Rainbow);
-    gui->cycleOffset = 0;
-    gui->paletteWindow = gui->paletteTable.entries;
-    gui->cycleStep = 1;
-    gui->cycleReverse = 0;
+    ZorbGUI* gui = WindowlessGui(kTestScreenWidth, kTestScreenHeight);
     gui->view = view;
     gui->formula = formula;
-    gui->julia = false;
-    gui->linearColouring = true;
-    GetTempPathA(MAX_PATH, gui->exeDir);
-    InitFileDialogRecord(nullptr, &gui->fileDialog);
     return gui;
 }
 
@@ -159,7 +150,11 @@ public:
     uint64_t GetMaxIterations() override { return iterations; }
     void OnPassComplete(int64_t) override {}
     void OnRenderStart() override {}
-    void OnRenderComplete(double seconds, const RenderStats*) override { picture->seconds = seconds; }
+    void OnRenderComplete(double seconds, const RenderStats* stats) override
+    {
+        picture->seconds = seconds;
+        picture->useFloat = stats->useFloat;
+    }
     void OnProgressTick(int64_t) override {}
 
 private:

@@ -13,9 +13,8 @@
 
 class ZorbGUI;
 
-// The window object without a window, as the saver and its dialog read it: Rainbow palette
-// at cycle offset 0, the given view and formula, a program folder and the shared file-dialog
-// record. No message loop of its own, so it never renders.
+// The window object without a window (WindowlessGui), as the saver and its dialog read it,
+// with the given view and formula.
 ZorbGUI* SaverTestGui(const View& view, int formula = 2);
 
 // What a save copies from that window object.
@@ -29,6 +28,7 @@ View LopsidedView();
 // pixel.
 View SlowStrip();
 constexpr int kSlowFormula = 3;
+constexpr int kLambdaFormula = 1;
 
 // A path in the temporary folder, deleted first.
 std::string TempPath(const char* name);
@@ -59,6 +59,7 @@ struct MemoryPicture {
     std::vector<uint8_t> indices;
     std::vector<float> smooth;
     double seconds = 0.0;
+    bool useFloat = false; // the precision the engine chose
 };
 MemoryPicture RenderInMemory(const View& view, int width, int height, uint32_t iterations,
                              const WindowRenderSettings& look);

@@ -7,7 +7,7 @@
 #include "app/window/ZorbGUI.h"
 
 // The window object on a hidden stand-in window that carries the menu items the view and
-// palette operations read and check, and an 8-bit DIB and back buffer of its own, so the
+// palette operations read and check, with buffers of its own (WindowlessGui), so the
 // operations run as in the program without a message loop starting renders.
 class GuiFixture : public ::testing::Test {
 protected:
@@ -23,11 +23,4 @@ protected:
     ZorbGUI* gui = nullptr;
     HWND window = nullptr;
     HMENU menu = nullptr;
-    BitmapInfo256* screenInfo = nullptr;
-    HDC memoryDc = nullptr;
-    HBITMAP dib = nullptr;
-    HGDIOBJ oldDib = nullptr;
-    HDC backDc = nullptr;
-    HBITMAP backBitmap = nullptr;
-    HGDIOBJ oldBack = nullptr;
 };

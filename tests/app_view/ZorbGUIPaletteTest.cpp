@@ -30,7 +30,7 @@ TEST_F(WindowPalette, ChoosingAPaletteWhileCycledStartsItAtEntryZeroReversed)
 
     // What the DIB shows: grey 1 at index 0, black, not white, at index 255.
     RGBQUAD shown[256];
-    ASSERT_EQ(GetDIBColorTable(memoryDc, 0, 256, shown), 256u);
+    ASSERT_EQ(GetDIBColorTable(gui->memoryDC.get(), 0, 256, shown), 256u);
     EXPECT_TRUE(SameColour(shown[0], RGBQUAD{1, 1, 1, 0}));
     EXPECT_TRUE(SameColour(shown[254], RGBQUAD{255, 255, 255, 0}));
     EXPECT_TRUE(SameColour(shown[255], RGBQUAD{0, 0, 0, 0}));
@@ -47,7 +47,7 @@ TEST_F(WindowPalette, CyclingMovesTheWindowAndKeepsTheInsideColour)
     gui->ApplyPalette();
 
     RGBQUAD shown[256];
-    ASSERT_EQ(GetDIBColorTable(memoryDc, 0, 256, shown), 256u);
+    ASSERT_EQ(GetDIBColorTable(gui->memoryDC.get(), 0, 256, shown), 256u);
     for (int i = 0; i < 255; ++i) {
         ASSERT_TRUE(SameColour(shown[i], gui->paletteTable.entries[255 + i])) << i;
     }

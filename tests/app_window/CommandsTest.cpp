@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "app/resources/resource.h"
 #include "render/RenderRunningFlag.h"
 #include "tests/app_window/MainWindowTest.h"
@@ -13,7 +15,7 @@ namespace {
 RGBQUAD ScreenColour(ZorbGUI* gui, int index)
 {
     RGBQUAD colour{};
-    GetDIBColorTable(gui->memoryDC, index, 1, &colour);
+    GetDIBColorTable(gui->memoryDC.get(), index, 1, &colour);
     return colour;
 }
 
@@ -132,6 +134,53 @@ TEST_F(MainWindowTest, PalettesAndCyclingReachTheScreenColourTable)
     SendCommand(gui, CommandId::ColouringLinear);
     EXPECT_TRUE(gui->linearColouring);
     SendCommand(gui, CommandId::PaletteRainbow);
+}
+
+// Each radio item of the real menu chooses the formula or palette its text names, and its
+// group shows that item alone checked.
+TEST_F(MainWindowTest, EachRadioItemChoosesWhatItNamesAndChecksItselfAlone)
+{
+    struct Item {
+        int command;
+        int value;
+    };
+    struct Group {
+        const char* name;
+        std::vector<Item> items;
+        int ZorbGUI::*field;
+    };
+    const Group groups[] = {
+        {"Fractal > Iteration",
+         {{CommandId::FormulaCubed, 3},
+          {CommandId::FormulaFourthPower, 4},
+          {CommandId::FormulaExponential, 5},
+          {CommandId::FormulaLambda, 1},
+          {CommandId::FormulaNormal, 2}},
+         &ZorbGUI::formula},
+        {"Settings > Palette",
+         {{CommandId::PaletteMonoRed, 1},
+          {CommandId::PaletteMonoGreen, 2},
+          {CommandId::PaletteMonoBlue, 3},
+          {CommandId::PaletteGreyscale, 4},
+          {CommandId::PaletteBinaryRed, 5},
+          {CommandId::PaletteBinaryGreen, 6},
+          {CommandId::PaletteBinaryBlue, 7},
+          {CommandId::PalettePsychadelic, 8},
+          {CommandId::PaletteRainbow, 0}},
+         &ZorbGUI::paletteId},
+    };
+    for (const Group& group : groups) {
+        for (const Item& chosen : group.items) {
+            SendCommand(gui, chosen.command);
+            EXPECT_EQ(gui->*group.field, chosen.value) << group.name << " item " << chosen.command;
+            for (const Item& item : group.items) {
+                EXPECT_EQ(MenuChecked(gui, item.command), item.command == chosen.command)
+                    << group.name << ": item " << item.command << " after " << chosen.command;
+            }
+        }
+    }
+    SendKey(gui, VK_F2);
+    ASSERT_TRUE(WaitForRender(gui));
 }
 
 TEST_F(MainWindowTest, AdaptiveIterationsCommandTogglesTheSetting)

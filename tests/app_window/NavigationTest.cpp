@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, ZoomOutAndWheelAdaptTheIterationLimit)
     EXPECT_NEAR(w.xMax - w.xMin, 0.2 * before.spanX, 1e-9);
     ASSERT_TRUE(WaitForRender(gui));
     EXPECT_EQ(gui->view.xMin, w.xMin);
-    EXPECT_EQ(gui->renderView.xMin, w.xMin);
+    EXPECT_EQ(gui->rendered.view.xMin, w.xMin);
     EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0);
 
     // A notch out moves the point half-way to the centre and zooms by 120/110.

@@ -11,6 +11,12 @@
 
 namespace {
 
+// Rows of the running render are done: its workers have stepped the progress bar.
+bool ProgressStepped(ZorbGUI* gui)
+{
+    return SendMessageA(gui->progressBar, PBM_GETPOS, 0, 0) > 0;
+}
+
 TEST_F(MainWindowTest, ResizingRefitsTheViewAndStaysInsideTheBuffers)
 {
     RECT original;
@@ -33,8 +39,8 @@ TEST_F(MainWindowTest, ResizingRefitsTheViewAndStaysInsideTheBuffers)
         const int h = gui->GetHeight();
         EXPECT_LE(w, screenWidth) << s.name;
         EXPECT_LE(h, screenHeight) << s.name;
-        EXPECT_EQ(gui->renderWidth, w) << s.name;
-        ExpectSquarePixels(gui->renderView, w, h);
+        EXPECT_EQ(gui->rendered.width, w) << s.name;
+        ExpectSquarePixels(gui->rendered.view, w, h);
         EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0) << s.name;
     }
 
@@ -66,7 +72,7 @@ TEST_F(MainWindowTest, RedrawDuringASlowRenderLeavesOnlyTheNewPicture)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    PumpFor(200);
+    ASSERT_TRUE(PumpUntil([] { return ProgressStepped(gui); })) << "the old render draws";
 
     gui->maxIterations = 512;
     SendCommand(gui, CommandId::FormulaNormal);
@@ -74,32 +80,52 @@ TEST_F(MainWindowTest, RedrawDuringASlowRenderLeavesOnlyTheNewPicture)
     // The stop may end the old render within the command's own short wait, so whether the new
     // one has begun yet depends on timing; what must hold is that nothing of the old is left.
     ASSERT_TRUE(WaitForRender(gui));
-    EXPECT_EQ(gui->renderView.xMin, gui->view.xMin);
+    EXPECT_EQ(gui->rendered.view.xMin, gui->view.xMin);
     EXPECT_EQ(gui->formula, 2);
     EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0);
 }
 
-TEST_F(MainWindowTest, RenderThreadsSeeTheViewAndSizeTheRenderStartedWith)
+TEST_F(MainWindowTest, RenderThreadsSeeWhatTheRenderStartedWith)
 {
     gui->maxIterations = 2000000;
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    const View rendered = gui->renderView;
-    // A command changing the view in the middle of the render, as Undo or Fix Aspect may.
+    const View rendered = gui->rendered.view;
+    // Commands in the middle of the render, answered before the next paint could restart it:
+    // the view changes as Undo or Fix Aspect may change it, and so do the formula and the limit.
     SendCommand(gui, PopupCommandId::ZoomOut);
-    const View* seen = nullptr;
-    int seenWidth = 0;
-    std::thread renderSide([&] {
-        seen = gui->GetView();
-        seenWidth = gui->GetWidth();
-    });
-    renderSide.join();
-    EXPECT_EQ(seen, &gui->renderView);
-    EXPECT_EQ(seen->xMin, rendered.xMin);
-    EXPECT_EQ(seenWidth, width);
-    EXPECT_EQ(gui->GetView(), &gui->view);
-    EXPECT_NE(gui->view.xMin, rendered.xMin);
+    SendCommand(gui, CommandId::FormulaFourthPower);
+    gui->maxIterations = 600;
+
+    struct Answers {
+        const View* view;
+        int width;
+        int height;
+        int formula;
+        uint64_t maxIterations;
+        bool julia;
+    };
+    const auto ask = [&] {
+        return Answers{gui->GetView(), gui->GetWidth(), gui->GetHeight(), gui->GetFormula(), gui->GetMaxIterations(),
+                       gui->IsJulia()};
+    };
+    Answers renderSide{};
+    std::thread asker([&] { renderSide = ask(); });
+    asker.join();
+    EXPECT_EQ(renderSide.view, &gui->rendered.view);
+    EXPECT_EQ(renderSide.view->xMin, rendered.xMin);
+    EXPECT_EQ(renderSide.width, width);
+    EXPECT_EQ(renderSide.height, height);
+    EXPECT_EQ(renderSide.formula, 3);
+    EXPECT_EQ(renderSide.maxIterations, 2000000u);
+    EXPECT_FALSE(renderSide.julia);
+
+    const Answers uiSide = ask();
+    EXPECT_EQ(uiSide.view, &gui->view);
+    EXPECT_NE(uiSide.view->xMin, rendered.xMin);
+    EXPECT_EQ(uiSide.formula, 4);
+    EXPECT_EQ(uiSide.maxIterations, 600u);
     gui->maxIterations = 512;
     SendKey(gui, VK_F2);
     ASSERT_TRUE(WaitForRender(gui));
@@ -115,11 +141,14 @@ TEST(WindowLifetime, ClosingDuringASlowRenderWaitsForItsThreads)
     SendCommand(gui, CommandId::FormulaCubed);
     PumpFor(0);
     ASSERT_TRUE(gui->IsRenderActive());
-    Sleep(500); // not answering: workers block in their sent progress messages
+    // Past the render's start: its workers are drawing rows.
+    ASSERT_TRUE(PumpUntil([gui] { return ProgressStepped(gui); }));
+    // Answering nothing from here on: a render thread blocks in the next report it sends.
+    ASSERT_TRUE(WaitForUnansweredMessage());
     const DWORD start = GetTickCount();
     DestroyWindow(gui->hwnd);
     EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";
-    EXPECT_EQ(gui->memoryDC, nullptr) << "buffers released once no thread can use them";
+    EXPECT_EQ(gui->memoryDC.get(), nullptr) << "buffers released once no thread can use them";
     CloseMainWindow();
     // Closing must not wait for the render to run its course, which would take hours here.
     // Stopped, its threads end within moments; the bound leaves room for a busy machine.
@@ -149,11 +178,7 @@ TEST(WindowLifetime, ClosingDuringARenderAtTheHighestLimitEndsItsThreads)
         }
         return false;
     };
-    const ULONGLONG start = GetTickCount64();
-    while (!escapedPixelSeen() && GetTickCount64() - start < 60000) {
-        PumpFor(1);
-    }
-    ASSERT_TRUE(escapedPixelSeen());
+    ASSERT_TRUE(PumpUntil(escapedPixelSeen));
     ASSERT_TRUE(gui->IsRenderActive());
     DestroyWindow(gui->hwnd);
     EXPECT_FALSE(gui->IsRenderActive()) << "the render's threads have ended";

@@ -131,7 +131,7 @@ TEST_F(RubberBandTest, ZoomTakesTheBoxThatWasDrawn)
         EXPECT_EQ(gui->maxIterations, static_cast<uint64_t>(std::pow(zoom, 0.2) * iterations)) << c.name;
         EXPECT_TRUE(gui->renderDue) << c.name;
         ASSERT_TRUE(WaitForRender(gui)) << c.name;
-        EXPECT_EQ(gui->renderView.xMin, gui->view.xMin) << c.name;
+        EXPECT_EQ(gui->rendered.view.xMin, gui->view.xMin) << c.name;
     }
 }
 

@@ -21,7 +21,7 @@ protected:
 
 TEST_F(WheelPreviewTest, ZoomingOutShowsTheBackgroundPastThePicture)
 {
-    const View rendered = gui->renderView;
+    const View rendered = gui->rendered.view;
     const uint32_t background = CapturedColour(GetSysColor(COLOR_BTNFACE));
     struct Notch {
         const char* name;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/handles/Gdi.h"
 #include "render/Processors.h"
 #include "render/RenderBand.h"
 #include "render/RenderDriver.h"
@@ -102,6 +103,13 @@ void PumpFor(DWORD milliseconds)
     DispatchPending();
 }
 
+bool WaitForUnansweredMessage(DWORD limitMs)
+{
+    // Returns as soon as a sent message is queued, even one queued before the call, and
+    // dispatches nothing: the sender stays blocked.
+    return MsgWaitForMultipleObjectsEx(0, nullptr, limitMs, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0;
+}
+
 bool WaitForRender(ZorbGUI* gui, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();
@@ -174,18 +182,15 @@ Capture CaptureFrom(HDC source, int top, int width, int height)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    const HDC dc = CreateCompatibleDC(source);
-    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(dc, bitmap);
-    BitBlt(dc, 0, 0, width, height, source, 0, top, SRCCOPY);
+    BitmapDc copy;
+    copy.Create(source);
+    copy.Hold(CreateDIBSection(copy.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    BitBlt(copy.get(), 0, 0, width, height, source, 0, top, SRCCOPY);
     GdiFlush();
     const auto* p = static_cast<const uint32_t*>(bits);
     for (size_t i = 0; i < capture.pixels.size(); ++i) {
         capture.pixels[i] = p[i] & 0xFFFFFFu;
     }
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
     return capture;
 }
 
@@ -199,7 +204,7 @@ Capture CaptureWindowImage(ZorbGUI* gui)
 
 Capture CaptureBackBufferImage(ZorbGUI* gui)
 {
-    return CaptureFrom(gui->backBufferDC, gui->imageTop, gui->GetWidth(), gui->GetHeight());
+    return CaptureFrom(gui->backBufferDC.get(), gui->imageTop, gui->GetWidth(), gui->GetHeight());
 }
 
 uint32_t CapturedColour(COLORREF colour)
@@ -210,7 +215,7 @@ uint32_t CapturedColour(COLORREF colour)
 
 bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs)
 {
-    const HANDLE thread = gui->renderThread;
+    const HANDLE thread = gui->renderThread.get();
     if (thread == nullptr) {
         return true;
     }
@@ -228,8 +233,9 @@ bool AnswerSentMessagesUntilTheRenderEnds(ZorbGUI* gui, DWORD timeoutMs)
 
 ReferenceScene SceneOfLastRender(ZorbGUI* gui)
 {
-    return ReferenceScene{gui->renderView, gui->renderWidth, gui->renderHeight, gui->formula,
-                          gui->maxIterations, gui->julia, gui->juliaRe, gui->juliaIm, gui->linearColouring};
+    const ZorbGUI::RenderSnapshot& r = gui->rendered;
+    return ReferenceScene{r.view,  r.width,   r.height,  r.formula,        r.maxIterations,
+                          r.julia, r.juliaRe, r.juliaIm, r.linearColouring};
 }
 
 std::vector<uint8_t> RenderReference(const ReferenceScene& scene)
@@ -242,8 +248,8 @@ std::vector<uint8_t> RenderReference(const ReferenceScene& scene)
 
 int CountPictureDifferences(ZorbGUI* gui, const std::vector<uint8_t>& reference)
 {
-    const int width = gui->renderWidth;
-    const int height = gui->renderHeight;
+    const int width = gui->rendered.width;
+    const int height = gui->rendered.height;
     int differences = 0;
     for (int y = 1; y <= height; ++y) {
         for (int x = 0; x < width; ++x) {
@@ -257,7 +263,7 @@ int CountPictureDifferences(ZorbGUI* gui, const std::vector<uint8_t>& reference)
 
 MessageBoxAnswerer::MessageBoxAnswerer(const char* caption, int button) : caption_(caption), button_(button)
 {
-    thread_ = CreateThread(nullptr, 0, &MessageBoxAnswerer::Run, this, 0, nullptr);
+    thread_.reset(CreateThread(nullptr, 0, &MessageBoxAnswerer::Run, this, 0, nullptr));
 }
 
 MessageBoxAnswerer::~MessageBoxAnswerer()
@@ -265,16 +271,16 @@ MessageBoxAnswerer::~MessageBoxAnswerer()
     InterlockedExchange(&stop_, 1);
     // The search reads captions of this thread's windows, which waits for this thread to
     // answer: sent messages are answered while the search ends.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+    const HANDLE thread = thread_.get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    CloseHandle(thread_);
 }
 
 bool MessageBoxAnswerer::Wait(DWORD timeoutMs)
 {
-    WaitForSingleObject(thread_, timeoutMs);
+    WaitForSingleObject(thread_.get(), timeoutMs);
     return answered_;
 }
 

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/handles/ScopedHandle.h"
 #include "app/window/ZorbGUI.h"
 #include "render/View.h"
+#include "tests/support/PollUntil.h"
 
 // The real main window, created in this process under Wine, and what the tests need around it:
 // pumping messages until a render is done, reading the bars, and the engine rendering a view
@@ -19,6 +21,15 @@ void CloseMainWindow();
 
 // Dispatches messages for the given time.
 void PumpFor(DWORD milliseconds);
+// Dispatches messages until the condition holds; false when the limit passes first.
+template <class Condition>
+bool PumpUntil(Condition done, DWORD limitMs = 60000)
+{
+    return PollUntil(done, limitMs, [] { PumpFor(10); });
+}
+// Waits, answering nothing, until another thread is blocked in a message it sent to this one,
+// as a render thread is when it reports to the bars; false when none comes within the limit.
+bool WaitForUnansweredMessage(DWORD limitMs = 60000);
 // Dispatches messages until no render runs or is due, no wheel zoom waits and nothing is left
 // to paint. False on time-out.
 bool WaitForRender(ZorbGUI* gui, DWORD timeoutMs = 60000);
@@ -88,6 +99,6 @@ private:
     int button_;
     std::string text_;
     bool answered_ = false;
-    HANDLE thread_ = nullptr;
+    KernelHandle thread_;
     volatile LONG stop_ = 0;
 };

@@ -105,7 +105,7 @@ TEST_F(MainWindowTest, OpensWindowedWithMenuToolbarAndStatusBar)
 
 TEST_F(MainWindowTest, RenderMatchesTheEngineAndReportsItInTheStatusBar)
 {
-    const View& v = gui->renderView;
+    const View& v = gui->rendered.view;
     EXPECT_DOUBLE_EQ(v.stepX, v.spanX / width);
     EXPECT_DOUBLE_EQ(v.stepY, v.spanY / height);
     ExpectSquarePixels(v, width, height);
@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, RenderMatchesTheEngineAndReportsItInTheStatusBar)
     Drag(width / 3, height / 3, width / 3 + 40, height / 3 + 10, 0);
     SendCommand(gui, CommandId::FormulaCubed);
     ASSERT_TRUE(WaitForRender(gui));
-    EXPECT_EQ(gui->renderView.xMin, gui->view.xMin);
+    EXPECT_EQ(gui->rendered.view.xMin, gui->view.xMin);
     EXPECT_TRUE(MenuChecked(gui, CommandId::FormulaCubed));
     EXPECT_FALSE(MenuChecked(gui, CommandId::FormulaNormal));
     EXPECT_EQ(CountPictureDifferences(gui, RenderReference(SceneOfLastRender(gui))), 0);

@@ -312,11 +312,11 @@ TEST(WaitForRenderToFinish, SeesThePassEndAndLeavesTheSignalToTheDriver) {
 
 TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
     // The driver is held in its progress tick, busy rather than waiting, when the pass ends.
-    const ScopedHandle tickGate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const KernelHandle tickGate(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ASSERT_TRUE(tickGate);
     ClientSetup setup;
     setup.bandRunner = &HoldingBandRunner;
-    setup.tickGate = tickGate.Get();
+    setup.tickGate = tickGate.get();
     RecordingClient client(setup);
     ResetHeldWorkers();
     RenderInFlight render(client);
@@ -326,7 +326,7 @@ TEST(WaitForRenderToFinish, GivesThePassEndBackWhenItTookItFromTheDriver) {
     RenderRunningFlag.exchange(false);
     EXPECT_TRUE(WaitForRenderToFinish(10, 60000));
     EXPECT_EQ(client.RenderCompletes(), 0) << "the driver is still in its tick";
-    SetEvent(tickGate.Get());
+    SetEvent(tickGate.get());
 
     ASSERT_TRUE(render.Wait(kEventLimitMs)) << "the driver never saw the pass end";
     EXPECT_EQ(client.RenderCompletes(), 1);

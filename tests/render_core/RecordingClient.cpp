@@ -239,7 +239,7 @@ RenderInFlight::~RenderInFlight() {
 }
 
 bool RenderInFlight::Wait(DWORD timeoutMs) {
-    ended_ = ended_ || WaitForSingleObject(thread_.Get(), timeoutMs) == WAIT_OBJECT_0;
+    ended_ = ended_ || WaitForSingleObject(thread_.get(), timeoutMs) == WAIT_OBJECT_0;
     return ended_;
 }
 

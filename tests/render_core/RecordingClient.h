@@ -130,7 +130,7 @@ public:
     bool Wait(DWORD timeoutMs);
 
 private:
-    ScopedHandle thread_;
+    KernelHandle thread_;
     bool ended_ = false;
 };
 
