@@ -43,7 +43,7 @@ const KernelCase kScenes[] = {
 std::vector<std::string> RenderScene(const LaneKind& kind, const KernelCase& g)
 {
     const LambdaScope lambda(g.lambda);
-    const RecordingClient client = RunKernel(kind.Kernel(g.formula), SceneOf(g, kWidth, 0, kHeight));
+    const KernelClient client = RunKernel(kind.Kernel(g.formula), SceneOf(g, kWidth, 0, kHeight));
 
     std::vector<std::string> pixels(kWidth * kHeight, "missing");
     for (const KernelEvent& e : client.events) {

@@ -15,7 +15,7 @@
 #include "render/Precision.h"
 #include "render/RenderBand.h"
 #include "render/View.h"
-#include "tests/render_kernels/RecordingClient.h"
+#include "tests/render_kernels/KernelClient.h"
 #include "tests/support/BoundedView.h"
 
 namespace {
@@ -70,7 +70,7 @@ std::vector<std::string> PrecisionChoice(const View& view, Size size)
     scene.view = view;
     scene.colEnd = size.width;
     scene.rowEnd = size.height;
-    RecordingClient client(scene);
+    KernelClient client(scene);
     const RenderBand request(size.width, size.height, 0, size.width, 0, size.height, view.stepX, view.stepY);
     std::vector<std::string> choice;
     for (bool manyThreads : {false, true}) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "RecordingClient.h"
+#include "KernelClient.h"
 #include "render/ColourIndexFromCount.h"
 
 namespace {
@@ -46,7 +46,7 @@ void CheckIndexCases()
                      (c.linear ? " linear" : " progressive"));
         Scene scene;
         scene.linear = c.linear;
-        RecordingClient client(scene);
+        KernelClient client(scene);
         const scalar::ColourIndexFromCount<Count> toIndex(static_cast<Count>(c.limit), &client);
         EXPECT_EQ(toIndex(static_cast<Count>(c.count)), c.index);
         // The mapping is asked for every escaped pixel, and only for those.
@@ -61,7 +61,7 @@ TEST(ColourIndexFromCount, MapsCountsWith64BitCounters) { CheckIndexCases<uint64
 TEST(ColourIndexFromCount, LimitZeroOf64BitCountersLeavesHugeCountsOutside)
 {
     Scene scene;
-    RecordingClient client(scene);
+    KernelClient client(scene);
     const scalar::ColourIndexFromCount<uint64_t> toIndex(0, &client);
     EXPECT_EQ(toIndex(UINT64_MAX - 1), static_cast<uint8_t>((UINT64_MAX - 1) % 255));
     EXPECT_EQ(toIndex(UINT64_MAX), 255);

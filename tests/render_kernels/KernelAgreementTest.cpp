@@ -65,8 +65,8 @@ TEST_P(KernelAgreementTest, VectorLanesGiveTheScalarIndexes)
     for (const AgreementCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const Scene scene = SceneOf(c);
-        const RecordingClient vector = RunKernel(kind.Kernel(c.formula), scene);
-        const RecordingClient scalar = RunKernel(single.Kernel(c.formula), scene);
+        const KernelClient vector = RunKernel(kind.Kernel(c.formula), scene);
+        const KernelClient scalar = RunKernel(single.Kernel(c.formula), scene);
         const ReferenceRender grouped = kind.isFloat ? RenderReference<float>(scene, c.formula, kind.width)
                                                      : RenderReference<double>(scene, c.formula, kind.width);
         ASSERT_EQ(vector.events.size(), scalar.events.size());

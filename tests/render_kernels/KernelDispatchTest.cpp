@@ -84,9 +84,9 @@ TEST(ChooseKernel, UnknownFormulaRunsNothing)
 }
 
 // A job run on its own, as a worker runs it: through the pool's client.
-RecordingClient RunJob(int formula, RenderStats stats, const Scene& scene)
+KernelClient RunJob(int formula, RenderStats stats, const Scene& scene)
 {
-    RecordingClient client(scene);
+    KernelClient client(scene);
     RenderThreadPool pool;
     pool.stats = stats;
     pool.Init(1, &client);
@@ -115,8 +115,8 @@ TEST(RenderJobRun, RendersTheBandWithTheChosenKernel)
     const RenderStats stats = Stats(false, true, false, false, false);
     for (int formula = 1; formula <= Formula::Count; ++formula) {
         SCOPED_TRACE("formula " + std::to_string(formula));
-        const RecordingClient viaJob = RunJob(formula, stats, scene);
-        const RecordingClient direct = RunKernel(KernelOf(kScalarDouble, formula), scene);
+        const KernelClient viaJob = RunJob(formula, stats, scene);
+        const KernelClient direct = RunKernel(KernelOf(kScalarDouble, formula), scene);
         EXPECT_EQ(viaJob.pixels, 55u);
         EXPECT_TRUE(SameEvents(direct.events, viaJob.events));
     }
@@ -126,11 +126,11 @@ TEST(RenderJobRun, UnknownFormulaOrNoKernelLeavesTheBandUntouched)
 {
     const Scene scene = SmallScene();
     for (int formula : {0, 6, -1}) {
-        const RecordingClient client = RunJob(formula, Stats(true, false, false, false, false), scene);
+        const KernelClient client = RunJob(formula, Stats(true, false, false, false, false), scene);
         EXPECT_TRUE(client.events.empty());
         EXPECT_EQ(client.calls.getView, 0);
     }
-    const RecordingClient noPrecision = RunJob(2, Stats(false, false, false, false, false), scene);
+    const KernelClient noPrecision = RunJob(2, Stats(false, false, false, false, false), scene);
     EXPECT_TRUE(noPrecision.events.empty());
 }
 

@@ -84,7 +84,7 @@ TEST_P(KernelPixelTest, HandWorkedPixels)
     const LaneKind& kind = GetParam();
     for (const PixelCase& c : kPixelCases) {
         SCOPED_TRACE(c.name);
-        const RecordingClient client = RunKernel(kind.Kernel(c.formula), PointScene(c));
+        const KernelClient client = RunKernel(kind.Kernel(c.formula), PointScene(c));
         ASSERT_EQ(client.events.size(), 1u);
         const KernelEvent& pixel = client.events[0];
         EXPECT_FALSE(pixel.progress);
@@ -121,7 +121,7 @@ TEST_P(KernelPixelTest, GroupedLaneThatComesBackIsCountedUpToTheLimit)
     scene.rowStart = 0;
     scene.rowEnd = 1;
     scene.maxIterations = 6;
-    const RecordingClient client = RunKernel(kind.Kernel(1), scene);
+    const KernelClient client = RunKernel(kind.Kernel(1), scene);
     ASSERT_EQ(client.events.size(), 2u);
     const KernelEvent& pixel = client.events[1];
     ASSERT_EQ(pixel.x, 1u);
@@ -154,7 +154,7 @@ TEST_P(KernelPixelTest, LanesTakingTurnsInsideAreCountedExactlyOverMillionsOfSte
     scene.juliaRe = -3.0;
     scene.juliaIm = 0.0;
     scene.maxIterations = kLimit;
-    const RecordingClient client = RunKernel(kind.Kernel(2), scene);
+    const KernelClient client = RunKernel(kind.Kernel(2), scene);
     ASSERT_EQ(client.events.size(), 2u);
     // Tests run at steps 0 to kLimit - 1: pixel 0 is inside at the even ones, pixel 1 at the odd.
     const uint64_t counts[2] = {(kLimit + 1) / 2, kLimit / 2};
@@ -182,7 +182,7 @@ TEST_P(KernelPixelTest, GroupsSideBySideInsideForMillionsOfStepsStayInside)
     scene.rowEnd = 1;
     scene.julia = true;
     scene.maxIterations = kLimit;
-    const RecordingClient client = RunKernel(kind.Kernel(2), scene);
+    const KernelClient client = RunKernel(kind.Kernel(2), scene);
     ASSERT_EQ(client.events.size(), static_cast<size_t>(columns));
     for (int x = 0; x < columns; ++x) {
         SCOPED_TRACE(x);

@@ -70,7 +70,7 @@ TEST_P(KernelReferenceTest, EveryFormulaAndModeMatchesTheReference)
         const LambdaScope lambda(c.lambda);
         const Scene scene = SceneOf(c);
         const ReferenceRender expected = ReferenceFor(kind, scene, c.formula);
-        const RecordingClient client = RunKernel(kind.Kernel(c.formula), scene);
+        const KernelClient client = RunKernel(kind.Kernel(c.formula), scene);
         EXPECT_TRUE(SameEvents(expected.events, client.events));
         ExpectSameCalls(expected.calls, client.calls);
     }
@@ -109,7 +109,7 @@ TEST_P(KernelReferenceTest, StopsAfterTheGroupInProgress)
     for (size_t stopAt : {size_t(50), size_t(1), (rowsBefore32 + 1) * kColumns}) {
         SCOPED_TRACE("stop at pixel " + std::to_string(stopAt));
         const ReferenceRender expected = ReferenceFor(kind, scene, c.formula, stopAt);
-        const RecordingClient client = RunKernel(kind.Kernel(c.formula), scene, stopAt);
+        const KernelClient client = RunKernel(kind.Kernel(c.formula), scene, stopAt);
         EXPECT_TRUE(SameEvents(expected.events, client.events));
         ASSERT_FALSE(client.events.empty());
         EXPECT_FALSE(client.events.back().progress);
@@ -123,7 +123,7 @@ TEST_P(KernelReferenceTest, ClearFlagAtStartDrawsNothing)
 {
     const LaneKind& kind = GetParam();
     const Scene scene = SceneOf(kCases[3]);
-    RecordingClient client(scene);
+    KernelClient client(scene);
     const RenderBand band = BandOf(scene);
     const RunningFlagScope stopped(false);
     kind.Kernel(2)(&band, &client);
@@ -136,7 +136,7 @@ TEST_P(KernelReferenceTest, EmptyBands)
     const LaneKind& kind = GetParam();
     Scene noRows = SceneOf(kCases[3]);
     noRows.rowStart = noRows.rowEnd;
-    const RecordingClient rowless = RunKernel(kind.Kernel(2), noRows);
+    const KernelClient rowless = RunKernel(kind.Kernel(2), noRows);
     EXPECT_TRUE(rowless.events.empty());
     EXPECT_EQ(rowless.calls.getView, 1);
     EXPECT_EQ(rowless.calls.isJulia, 1);
@@ -144,7 +144,7 @@ TEST_P(KernelReferenceTest, EmptyBands)
     // No columns: the rows are still walked and progress still reported.
     Scene noColumns = SceneOf(kCases[3]);
     noColumns.colEnd = 0;
-    const RecordingClient columnless = RunKernel(kind.Kernel(2), noColumns);
+    const KernelClient columnless = RunKernel(kind.Kernel(2), noColumns);
     ASSERT_EQ(columnless.events.size(), 2u);
     EXPECT_TRUE(columnless.events[0].progress);
     EXPECT_TRUE(columnless.events[1].progress);
@@ -160,7 +160,7 @@ TEST_P(KernelReferenceTest, OneRowBandsReportProgressOnMultiplesOf16)
         Scene scene = SceneOf(kCases[7]);
         scene.rowStart = row - 1;
         scene.rowEnd = row;
-        const RecordingClient client = RunKernel(kind.Kernel(3), scene);
+        const KernelClient client = RunKernel(kind.Kernel(3), scene);
         ASSERT_EQ(client.pixels, size_t(kColumns));
         EXPECT_EQ(client.events.back().progress, row % 16 == 0);
         EXPECT_EQ(client.events.front().y, uint32_t(row));
@@ -179,7 +179,7 @@ TEST_P(KernelReferenceTest, WideRowBehindALongGroupComesInColumnOrder)
     const int columns = 6000;
     const Scene scene = ::SceneOf(c, columns, 0, 2);
     const ReferenceRender expected = ReferenceFor(kind, scene, c.formula);
-    const RecordingClient client = RunKernel(kind.Kernel(c.formula), scene);
+    const KernelClient client = RunKernel(kind.Kernel(c.formula), scene);
     EXPECT_TRUE(SameEvents(expected.events, client.events));
     EXPECT_EQ(client.pixels, size_t(columns) * 2);
     EXPECT_EQ(client.calls.maxIterations, expected.calls.maxIterations);

@@ -27,10 +27,10 @@ const KernelCase kNeverEscaping[] = {
 
 // Says when the kernel has asked for the limit of its first group: it is then on its way into
 // the escape loop.
-class StartWatchingClient : public RecordingClient {
+class StartWatchingClient : public KernelClient {
 public:
     explicit StartWatchingClient(const Scene& scene)
-        : RecordingClient(scene), asked_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
+        : KernelClient(scene), asked_(CreateEventA(nullptr, TRUE, FALSE, nullptr))
     {
     }
     ~StartWatchingClient() { CloseHandle(asked_); }
@@ -39,7 +39,7 @@ public:
 
     uint64_t GetMaxIterations() override
     {
-        const uint64_t limit = RecordingClient::GetMaxIterations();
+        const uint64_t limit = KernelClient::GetMaxIterations();
         SetEvent(asked_);
         return limit;
     }

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "LaneKinds.h"
-#include "RecordingClient.h"
+#include "KernelClient.h"
 #include "render/LambdaConstant.h"
 #include "render/RenderBand.h"
 
@@ -65,9 +65,9 @@ inline RenderBand BandOf(const Scene& scene)
 }
 
 // Runs one kernel over the scene's band with RenderRunningFlag set.
-inline RecordingClient RunKernel(RenderKernel kernel, const Scene& scene, size_t stopAtPixel = 0)
+inline KernelClient RunKernel(RenderKernel kernel, const Scene& scene, size_t stopAtPixel = 0)
 {
-    RecordingClient client(scene, stopAtPixel);
+    KernelClient client(scene, stopAtPixel);
     const RenderBand band = BandOf(scene);
     RunningFlagScope running;
     kernel(&band, &client);

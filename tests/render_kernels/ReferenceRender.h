@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "RecordingClient.h"
+#include "KernelClient.h"
 #include "render/ExpStep.h"
 #include "render/LambdaConstant.h"
 

@@ -54,9 +54,9 @@ struct CallCounts {
 
 // Answers a kernel from a Scene and records everything it hands back. Optionally clears
 // RenderRunningFlag at the n-th SetPixel, as a Stop command would.
-class RecordingClient : public IRenderCallbackInterface {
+class KernelClient : public IRenderCallbackInterface {
 public:
-    explicit RecordingClient(const Scene& scene, size_t stopAtPixel = 0) : scene_(scene), stopAtPixel_(stopAtPixel) {}
+    explicit KernelClient(const Scene& scene, size_t stopAtPixel = 0) : scene_(scene), stopAtPixel_(stopAtPixel) {}
 
     std::vector<KernelEvent> events;
     CallCounts calls;
