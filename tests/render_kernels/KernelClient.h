@@ -7,6 +7,7 @@
 #include "render/IRenderCallbackInterface.h"
 #include "render/RenderRunningFlag.h"
 #include "render/View.h"
+#include "tests/support/BoundedView.h"
 
 // What a kernel reads of its client, for one band.
 struct Scene {
@@ -24,12 +25,7 @@ struct Scene {
 // A view whose steps are those of a picture of width x height pixels.
 inline View MakeView(double xMin, double xMax, double yMin, double yMax, int width, int height)
 {
-    View view{};
-    view.xMin = xMin;
-    view.xMax = xMax;
-    view.yMax = yMax;
-    view.yMin = yMin;
-    view.UpdateSpans();
+    View view = BoundedView(xMin, xMax, yMin, yMax);
     view.UpdateSteps(width, height);
     return view;
 }
